@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/IdleProfile.h"
 #include "native/FakeFreeUpPlatform.h"
 
 namespace rsw::test {
@@ -185,6 +186,32 @@ TEST(TFreeThread, UnmeasuredUsageNeverFindsIdle) {
   usage.StartProcessorUsage();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(usage.ReadProcessorUsage(), 100);
   usage.StopProcessorUsage();
+}
+
+}  // namespace
+}  // namespace rsw::test
+
+namespace rsw::test {
+namespace {
+
+TEST(ConfigureIdle, ModeChoosesTheProfile) {
+  const IdleProfile soft{30, 60, false};
+  const IdleProfile hard{20, 5, true};
+  TFreeThread w;
+  ConfigureIdle(w, 1, soft, hard);
+  EXPECT_TRUE(w.IdleDetect);
+  EXPECT_EQ(w.IdlePercent, 30);
+  EXPECT_EQ(w.IdleSeconds, 60);
+  EXPECT_FALSE(w.FreeIfNoIdle);
+  ConfigureIdle(w, 2, soft, hard);
+  EXPECT_TRUE(w.IdleDetect);
+  EXPECT_EQ(w.IdlePercent, 20);
+  EXPECT_EQ(w.IdleSeconds, 5);
+  EXPECT_TRUE(w.FreeIfNoIdle);
+  for (std::int32_t other : {0, 3, -1, 65536}) {
+    ConfigureIdle(w, other, soft, hard);
+    EXPECT_FALSE(w.IdleDetect) << other;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,55 @@
+#include "engine/win32/Win32FreeUp.h"
+
+#include <process.h>
+
+#include <memory>
+
+#include "shell/win32/ScopedHandles.h"
+
+namespace rsw::win32 {
+
+MemoryStatus ReadMemoryStatus() {
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof(status);
+  if (!GlobalMemoryStatusEx(&status)) return {};
+  return {status.ullTotalPhys, status.ullAvailPhys};
+}
+
+void Win32FreeUpPlatform::Post(void* window, std::uint32_t message, std::uint32_t wParam) {
+  PostMessageA(static_cast<HWND>(window), message, wParam, 0);
+}
+
+void Win32FreeUpPlatform::Sleep(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+
+std::uint8_t* Win32FreeUpPlatform::Allocate(std::size_t bytes) {
+  // Committed but untouched: the system supplies a physical page at the first write to it.
+  return static_cast<std::uint8_t*>(VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+}
+
+void Win32FreeUpPlatform::Release(std::uint8_t* block, std::size_t) { VirtualFree(block, 0, MEM_RELEASE); }
+
+std::uint64_t Win32FreeUpPlatform::AvailablePhysicalBytes() { return ReadMemoryStatus().AvailablePhysical; }
+
+namespace {
+
+unsigned __stdcall FreeThreadMain(void* parameter) {
+  const std::unique_ptr<TFreeThread> worker(static_cast<TFreeThread*>(parameter));
+  Win32FreeUpPlatform platform;
+  worker->Execute(platform);  // noexcept: ends with WM_FREEUP_DONE whatever happens
+  return 0;
+}
+
+}  // namespace
+
+bool StartFreeThread(const TFreeThread& worker) {
+  auto copy = std::make_unique<TFreeThread>(worker);
+  // Created suspended and resumed only once it owns its copy; the handle is not kept.
+  ScopedHandle thread(reinterpret_cast<HANDLE>(
+      _beginthreadex(nullptr, 0, &FreeThreadMain, copy.get(), CREATE_SUSPENDED, nullptr)));
+  if (!thread) return false;
+  copy.release();
+  ResumeThread(thread.Get());
+  return true;
+}
+
+}  // namespace rsw::win32

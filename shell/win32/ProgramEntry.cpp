@@ -1,0 +1,55 @@
+// The entry of rswpro: the installer's one-shot words, the hand-off to a running instance, or the
+// main window and its message loop.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "shell/CommandLine.h"
+#include "shell/win32/InstanceHandOff.h"
+#include "shell/win32/TfrmRamsweep.h"
+#include "shell/win32/Win32Registry.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  using namespace rsw;
+  using namespace rsw::win32;
+
+  const std::vector<std::string> args(__argv + 1, __argv + __argc);
+  Win32Registry backend;
+  const uRegistry registry(backend);
+
+  switch (ChooseStartAction(args)) {
+    case StartAction::Install:
+    case StartAction::Uninstall:
+      // The run-with-Windows registration is not part of this build yet: nothing to do.
+      return 0;
+    case StartAction::Run: break;
+  }
+
+  if (const HWND running = FindRunningInstance()) {
+    CommandLineRequest request;
+    const bool hasRequest = ParseCommandLine(args, registry, request);
+    HandOff(running, hasRequest, request);
+    return 0;
+  }
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  if (!TfrmRamsweep::RegisterClass(instance)) return 1;
+  auto form = TfrmRamsweep::Create(instance, registry, args);
+  if (!form) {
+    MessageBoxA(nullptr, "The main window could not be created.", "Ramsweep Pro", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  form->ShowAtStart(showCommand);
+
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return 0;
+}

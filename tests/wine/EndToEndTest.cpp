@@ -1,0 +1,186 @@
+// Drives the real rswpro.exe: start, hand-off from a second start, the presence protocol and the
+// command-line free-up, watched through the main window's caption.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <regex>
+#include <string>
+
+#include "shell/Messages.h"
+#include "shell/win32/InstanceHandOff.h"
+#include "wine/WineTestSupport.h"
+
+namespace rsw::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::regex kIdleCaption(R"(\d+[.,]\d+ MB - Ramsweep Pro)");
+
+bool CaptionMatches(HWND window, const std::regex& pattern) { return std::regex_match(WindowText(window), pattern); }
+bool CaptionHas(HWND window, const std::string& part) { return WindowText(window).find(part) != std::string::npos; }
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override { EndStrayInstances(); }
+  void TearDown() override { EndStrayInstances(); }
+
+  // Starts the first instance and waits until it is idle.
+  HWND StartFirst(ProgramRun& run) {
+    EXPECT_TRUE(run.Started());
+    const HWND window = run.WaitForMainWindow(20s);
+    EXPECT_TRUE(window);
+    if (window) {
+      EXPECT_TRUE(WaitUntil([&] { return CaptionMatches(window, kIdleCaption); }, 10s)) << WindowText(window);
+    }
+    return window;
+  }
+};
+
+TEST_F(EndToEnd, SecondStartHandsOverAndEndsAtOnce) {
+  ProgramRun first("");
+  const HWND window = StartFirst(first);
+  ASSERT_TRUE(window);
+  EXPECT_EQ(win32::FindRunningInstance(), window);
+
+  // with arguments: a free-up request, shown in the first instance's caption
+  ProgramRun second("D6 T1 F1");
+  EXPECT_EQ(second.WaitForExit(10s), 0);
+  EXPECT_TRUE(WaitUntil([&] { return CaptionHas(window, " - Ramsweep Pro - Waiting ("); }, 10s)) << WindowText(window);
+  EXPECT_TRUE(WaitUntil([&] { return CaptionMatches(window, kIdleCaption); }, 20s)) << WindowText(window);
+
+  // without arguments: the running window is shown and restored
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }, 5s));
+  ProgramRun third("");
+  EXPECT_EQ(third.WaitForExit(10s), 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window) && IsWindowVisible(window); }, 10s));
+
+  // the only instance is still the first one
+  EXPECT_EQ(win32::FindRunningInstance(), window);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.WaitForExit(10s), 0);
+}
+
+TEST_F(EndToEnd, PresenceQueryAnswersOnlyTheMagicPair) {
+  ProgramRun first("");
+  const HWND window = StartFirst(first);
+  ASSERT_TRUE(window);
+  auto ask = [&](WPARAM w, LPARAM l) {
+    DWORD_PTR answer = 12345;
+    SendMessageTimeoutA(window, WM_PRESENCE_QUERY, w, l, SMTO_BLOCK, 5000, &answer);
+    return answer;
+  };
+  EXPECT_EQ(ask(PRESENCE_MAGIC, PRESENCE_MAGIC), static_cast<DWORD_PTR>(PRESENCE_MAGIC));
+  EXPECT_EQ(ask(PRESENCE_MAGIC, 0), 0u);
+  EXPECT_EQ(ask(0, PRESENCE_MAGIC), 0u);
+  EXPECT_EQ(ask(0, 0), 0u);
+}
+
+TEST_F(EndToEnd, RemoteRequestsWithImpossibleAmountsAreIgnored) {
+  ProgramRun first("");
+  const HWND window = StartFirst(first);
+  ASSERT_TRUE(window);
+  // Were either accepted, it would run with no countdown and the request after it would be
+  // dropped as busy, so its waiting caption would never show.
+  PostMessageA(window, WM_REMOTE_FREEUP, PackRemoteWParam(0, 1), 3000);
+  PostMessageA(window, WM_REMOTE_FREEUP, PackRemoteWParam(0, 1), -5);
+  PostMessageA(window, WM_REMOTE_FREEUP, PackRemoteWParam(0, 1), 0x7FFFFFFF);
+  PostMessageA(window, WM_REMOTE_FREEUP, PackRemoteWParam(8, 1), 1);
+  EXPECT_TRUE(WaitUntil([&] { return CaptionHas(window, "Ramsweep Pro - Waiting ("); }, 10s)) << WindowText(window);
+  EXPECT_TRUE(WaitUntil([&] { return CaptionMatches(window, kIdleCaption); }, 20s)) << WindowText(window);
+}
+
+TEST_F(EndToEnd, CloseIsRefusedWhileAFreeUpRuns) {
+  ProgramRun first("");
+  const HWND window = StartFirst(first);
+  ASSERT_TRUE(window);
+  PostMessageA(window, WM_REMOTE_FREEUP, PackRemoteWParam(4, 1), 1);
+  ASSERT_TRUE(WaitUntil([&] { return CaptionHas(window, "Waiting ("); }, 10s)) << WindowText(window);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.WaitForExit(1500ms), -1) << "closed while busy";
+  ASSERT_TRUE(WaitUntil([&] { return CaptionMatches(window, kIdleCaption); }, 20s)) << WindowText(window);
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(first.WaitForExit(10s), 0);
+}
+
+TEST_F(EndToEnd, CommandLineFreeUpShowsItsCountdownAndCloseSwitchEndsTheProgram) {
+  ProgramRun run("/D3 -t1 F1 C");
+  ASSERT_TRUE(run.Started());
+  const HWND window = run.WaitForMainWindow(20s);
+  ASSERT_TRUE(window);
+  // the countdown is preset, so the first caption already shows the wait
+  EXPECT_TRUE(CaptionHas(window, " MB - Ramsweep Pro - Waiting (")) << WindowText(window);
+  EXPECT_EQ(run.WaitForExit(20s), 0);
+}
+
+TEST_F(EndToEnd, InstallAndUninstallEndAtOnceWithoutAWindow) {
+  for (const char* word : {"INSTALL", "UNINSTALL"}) {
+    ProgramRun run(word);
+    ASSERT_TRUE(run.Started());
+    EXPECT_EQ(run.WaitForExit(10s), 0) << word;
+    EXPECT_EQ(win32::FindRunningInstance(), nullptr) << word;
+    // the registration itself is not built yet: nothing is written
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_QUERY_VALUE,
+                      &key) == ERROR_SUCCESS) {
+      EXPECT_NE(RegQueryValueExA(key, "Ramsweep Pro", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+      RegCloseKey(key);
+    }
+  }
+  // lower case is no action but a free-up request, so it opens the window
+  ProgramRun lower("install");
+  const HWND window = lower.WaitForMainWindow(20s);
+  ASSERT_TRUE(window);
+  EXPECT_TRUE(WaitUntil([&] { return CaptionHas(window, "Ramsweep Pro - W"); }, 10s)) << WindowText(window);
+}
+
+// A window of the same class that is not the program: answers the presence query with 0.
+class Impostor {
+ public:
+  Impostor() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kMainWindowClass;
+    RegisterClassA(&wc);
+    m_window = CreateWindowExA(0, kMainWindowClass, "impostor", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr,
+                               wc.hInstance, nullptr);
+  }
+  ~Impostor() {
+    DestroyWindow(m_window);
+    UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
+  }
+  HWND Handle() const { return m_window; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_PRESENCE_QUERY ? 0 : DefWindowProcA(window, message, wParam, lParam);
+  }
+  HWND m_window = nullptr;
+};
+
+TEST_F(EndToEnd, WindowOfTheSameClassThatAnswersOtherwiseIsNoInstance) {
+  Impostor impostor;
+  ASSERT_TRUE(impostor.Handle());
+  ProgramRun run("");
+  const HWND window = run.WaitForMainWindow(20s);  // pumps, so the impostor answers 0
+  ASSERT_TRUE(window);
+  EXPECT_NE(window, impostor.Handle());
+}
+
+TEST_F(EndToEnd, HungWindowOfTheClassDoesNotBlockTheStart) {
+  Impostor impostor;
+  ASSERT_TRUE(impostor.Handle());
+  ProgramRun run("");
+  // this thread does not pump, so the impostor never answers; the start must give up on it
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_TRUE(WaitUntilWithoutPumping([&] { return run.MainWindow() != nullptr; }, 40s));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 30s);
+}
+
+}  // namespace
+}  // namespace rsw::test

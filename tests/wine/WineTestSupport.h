@@ -1,0 +1,49 @@
+#pragma once
+// Helpers for tests that drive the real program and real windows under Wine.
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "shell/win32/ScopedHandles.h"
+
+namespace rsw::test {
+
+// rswpro.exe beside the test program.
+std::string ProgramPath();
+
+// A started rswpro process; ended by force if a test leaves it running.
+class ProgramRun {
+ public:
+  explicit ProgramRun(const std::string& arguments, int showCommand = SW_SHOWNORMAL);
+  ~ProgramRun();
+  ProgramRun(ProgramRun&&) = default;
+
+  bool Started() const { return static_cast<bool>(m_process); }
+  DWORD ProcessId() const { return m_processId; }
+  // Waits for the process to end: its exit code, or -1 when it is still running after `limit`.
+  long WaitForExit(std::chrono::milliseconds limit);
+  // The top-level "TfrmRamsweep" window of this process, or nullptr; pumps no messages.
+  HWND MainWindow() const;
+  // The same, waiting up to `limit` while pumping this thread's messages.
+  HWND WaitForMainWindow(std::chrono::milliseconds limit) const;
+
+ private:
+  win32::ScopedHandle m_process;
+  DWORD m_processId = 0;
+};
+
+// Polls `condition` until it holds or `limit` passes, pumping this thread's messages meanwhile.
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+
+// Polls without ever pumping this thread's messages, so this thread's windows look hung.
+bool WaitUntilWithoutPumping(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+
+std::string WindowText(HWND window);
+
+// Every "TfrmRamsweep" window of another process, ended along with its process.
+void EndStrayInstances();
+
+}  // namespace rsw::test
