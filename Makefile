@@ -1,0 +1,48 @@
+# Ramsweep Pro: a 32-bit Windows tray utility, cross-built with MinGW-w64 and tested under Wine.
+#   make run    build and start the program under Wine
+#   make test   build everything and run every test (native, fuzz seeds, Wine)
+#   make fuzz   run the fuzzers for a while (FUZZ_SECONDS, default 60 each)
+
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps native win32 fuzz-build test test-native test-fuzz test-wine run fuzz bench clean
+
+all: native win32
+
+deps:
+	@scripts/install-deps.sh
+
+native: deps
+	cmake --preset native
+	cmake --build --preset native
+
+win32: deps
+	cmake --preset win32
+	cmake --build --preset win32
+
+fuzz-build: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
+test-native: native
+	ctest --preset native
+
+test-fuzz: fuzz-build
+	cd build/fuzz && ctest --output-on-failure
+
+test-wine: win32
+	scripts/with-wine.sh ctest --preset win32
+
+test: test-native test-fuzz test-wine
+
+run: win32
+	scripts/run.sh
+
+fuzz: fuzz-build
+	@for f in FuzzCommandLine FuzzParseInteger; do \
+	  mkdir -p build/fuzz/corpus/$$f; \
+	  build/fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -max_len=256 build/fuzz/corpus/$$f || exit 1; \
+	done
+
+clean:
+	rm -rf build/native build/win32 build/fuzz
