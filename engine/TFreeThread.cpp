@@ -63,4 +63,3 @@ void TFreeThread::Execute(FreeUpPlatform& platform) const noexcept {
 }
 
 }  // namespace rsw
-

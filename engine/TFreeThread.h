@@ -30,14 +30,14 @@ struct TFreeThread {
   static constexpr std::size_t kTouchStep = 1024;
   static constexpr std::uint8_t kTouchByte = 0xCC;
 
-  std::int32_t Countdown = 0;     // seconds to wait first; 0 or less: no wait
-  std::int32_t MaxPasses = 1;     // upper bound on passes; at least one pass always runs
-  std::int32_t AmountMB = 0;      // target in MB and the block size of every pass
-  void* NotifyWindow = nullptr;   // receives the progress messages
-  bool IdleDetect = false;        // wait for an idle processor before the passes
-  std::int32_t IdlePercent = 0;   // usage strictly below this counts as idle
-  std::int32_t IdleSeconds = 0;   // at most this many one-second samples
-  bool FreeIfNoIdle = false;      // do the passes even when no idle was found
+  std::int32_t Countdown = 0;    // seconds to wait first; 0 or less: no wait
+  std::int32_t MaxPasses = 1;    // upper bound on passes; at least one pass always runs
+  std::int32_t AmountMB = 0;     // target in MB and the block size of every pass
+  void* NotifyWindow = nullptr;  // receives the progress messages
+  bool IdleDetect = false;       // wait for an idle processor before the passes
+  std::int32_t IdlePercent = 0;  // usage strictly below this counts as idle
+  std::int32_t IdleSeconds = 0;  // at most this many one-second samples
+  bool FreeIfNoIdle = false;     // do the passes even when no idle was found
 
   // Runs the whole free-up; WM_FREEUP_DONE is always the last message, whatever failed before.
   void Execute(FreeUpPlatform& platform) const noexcept;

@@ -1,8 +1,9 @@
 #pragma once
 // An in-memory registry with the Windows registry's semantics: key and value names compare
-// without regard to case, values keep their type and bytes, enumeration follows the order of
-// creation, keys are created with their parents on write, and a key with subkeys cannot be
-// deleted (as on Windows NT).
+// without regard to case, values keep their type and bytes, keys are created with their parents
+// on write, names have Windows' length limits, and a key with subkeys cannot be deleted (as on
+// Windows NT). Values enumerate in the order of creation, as Windows does; Wine enumerates them
+// by name, so callers must not rely on either order.
 
 #include <map>
 #include <memory>

@@ -23,8 +23,8 @@ constexpr std::array<RootName, 6> kRootNames{{
 
 std::array<std::uint8_t, 4> LittleEndian(std::int32_t value) {
   const auto v = static_cast<std::uint32_t>(value);
-  return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-          static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+  return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
+          static_cast<std::uint8_t>(v >> 24)};
 }
 
 }  // namespace
@@ -66,8 +66,7 @@ std::int32_t uRegistry::ReadRegInteger(std::string_view path, std::string_view n
   return ReadFourBytes(path, name, def, false);
 }
 
-std::int32_t uRegistry::ReadRegDWordOrBinary(std::string_view path, std::string_view name,
-                                             std::int32_t def) const {
+std::int32_t uRegistry::ReadRegDWordOrBinary(std::string_view path, std::string_view name, std::int32_t def) const {
   return ReadFourBytes(path, name, def, true);
 }
 

@@ -50,10 +50,8 @@ class uRegistry {
   std::vector<std::string> ListRegValueNames(std::string_view path) const;
 
  private:
-  std::int32_t ReadFourBytes(std::string_view path, std::string_view name, std::int32_t def,
-                             bool acceptBinary) const;
-  void Write(std::string_view path, std::string_view name, RegType type,
-             std::span<const std::uint8_t> data) const;
+  std::int32_t ReadFourBytes(std::string_view path, std::string_view name, std::int32_t def, bool acceptBinary) const;
+  void Write(std::string_view path, std::string_view name, RegType type, std::span<const std::uint8_t> data) const;
 
   RegistryBackend& m_backend;
 };

@@ -44,8 +44,8 @@ unsigned __stdcall FreeThreadMain(void* parameter) {
 bool StartFreeThread(const TFreeThread& worker) {
   auto copy = std::make_unique<TFreeThread>(worker);
   // Created suspended and resumed only once it owns its copy; the handle is not kept.
-  ScopedHandle thread(reinterpret_cast<HANDLE>(
-      _beginthreadex(nullptr, 0, &FreeThreadMain, copy.get(), CREATE_SUSPENDED, nullptr)));
+  ScopedHandle thread(
+      reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &FreeThreadMain, copy.get(), CREATE_SUSPENDED, nullptr)));
   if (!thread) return false;
   copy.release();
   ResumeThread(thread.Get());

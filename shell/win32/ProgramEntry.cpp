@@ -2,6 +2,7 @@
 // main window and its message loop.
 
 #include <windows.h>
+
 #include <commctrl.h>
 
 #include <cstdlib>

@@ -54,9 +54,9 @@ std::unique_ptr<TfrmRamsweep> TfrmRamsweep::Create(HINSTANCE instance, const uRe
   std::unique_ptr<TfrmRamsweep> form(new TfrmRamsweep(registry, std::move(args)));
   RECT frame{0, 0, kClientWidth, kClientHeight};
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-  const HWND window = CreateWindowExA(0, kMainWindowClass, kProductName, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
-                                      form.get());
+  const HWND window =
+      CreateWindowExA(0, kMainWindowClass, kProductName, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, form.get());
   if (!window) return nullptr;
   return form;
 }

@@ -41,7 +41,8 @@ TEST_P(RegistryContract, IntegersRoundTripAndCreateMissingParents) {
 TEST_P(RegistryContract, RootNameIsMatchedAfterUpperCasing) {
   uRegistry reg(Backend());
   std::string lower = Path("k");
-  for (std::size_t i = 0; i < std::string("HKEY_CURRENT_USER").size(); ++i) lower[i] = static_cast<char>(std::tolower(lower[i]));
+  for (std::size_t i = 0; i < std::string("HKEY_CURRENT_USER").size(); ++i)
+    lower[i] = static_cast<char>(std::tolower(lower[i]));
   reg.WriteRegInteger(lower, "V", 5);
   EXPECT_EQ(reg.ReadRegInteger(Path("k"), "V", 0), 5);
   // the root alone addresses the root key; an absent value there gives the default
@@ -107,7 +108,7 @@ TEST_P(RegistryContract, StringsUpTo500BytesWithTerminator) {
   uRegistry reg(Backend());
   const std::string path = Path();
   reg.WriteRegString(path, "Empty", "");
-  reg.WriteRegString(path, "Fits", std::string(499, 'x'));   // 500 bytes stored
+  reg.WriteRegString(path, "Fits", std::string(499, 'x'));     // 500 bytes stored
   reg.WriteRegString(path, "TooLong", std::string(500, 'y'));  // 501 bytes stored
   reg.WriteRegString(path, "Long", std::string(600, 'z'));
   reg.WriteRegInteger(path, "Number", 5);
@@ -128,9 +129,9 @@ TEST_P(RegistryContract, StringsUpTo500BytesWithTerminator) {
 TEST_P(RegistryContract, DeletionsAreSilent) {
   uRegistry reg(Backend());
   const std::string path = Path("del");
-  reg.DeleteRegValue(path, "Absent");           // key absent
+  reg.DeleteRegValue(path, "Absent");  // key absent
   reg.WriteRegInteger(path, "V", 1);
-  reg.DeleteRegValue(path, "Absent");           // value absent
+  reg.DeleteRegValue(path, "Absent");  // value absent
   reg.DeleteRegValue(path, "V");
   EXPECT_EQ(reg.ReadRegInteger(path, "V", 9), 9);
   reg.WriteRegInteger(path, "W", 1);

@@ -2,9 +2,8 @@
 // Behaviour every registry backend must show through uRegistry. Instantiated for the in-memory
 // registry (native and under Wine) and for the real Windows registry (under Wine).
 
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <string>
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <ostream>
 #include <string>
 #include <utility>
@@ -73,12 +72,14 @@ INSTANTIATE_TEST_SUITE_P(
         CommandLineCase{"LaterOverwrites", {"F8", "F16", "T2", "T3"}, {}, {true, 16, 3, 5, 0}},
         CommandLineCase{"HandOffExample", {"D30", "T3", "F16"}, {}, {true, 16, 3, 30, 0}},
         CommandLineCase{"StartupEmptyRegistry", {"STARTUP"}, {}, {true, 0, 3, 5, 0, false, true}},
-        CommandLineCase{"StartupStoredZeroIsOneMB", {"STARTUP"}, {{"StartupAmount", 0}}, {true, 1, 3, 5, 0, false, true}},
+        CommandLineCase{
+            "StartupStoredZeroIsOneMB", {"STARTUP"}, {{"StartupAmount", 0}}, {true, 1, 3, 5, 0, false, true}},
         CommandLineCase{"StartupStoredValues",
                         {"Startup"},
                         {{"StartupAmount", 16}, {"StartupCount", 7}, {"StartupDelay", 60}, {"IdleStartup", 2}},
                         {true, 32, 7, 60, 2, false, true}},
-        CommandLineCase{"StartupAmountOutsideTable", {"STARTUP"}, {{"StartupAmount", 41}}, {true, 0, 3, 5, 0, false, true}},
+        CommandLineCase{
+            "StartupAmountOutsideTable", {"STARTUP"}, {{"StartupAmount", 41}}, {true, 0, 3, 5, 0, false, true}},
         CommandLineCase{"StartupAmountNegative", {"STARTUP"}, {{"StartupAmount", -7}}, {true, 0, 3, 5, 0, false, true}},
         CommandLineCase{"StartupStoredOutOfRange",
                         {"STARTUP"},
@@ -138,8 +139,7 @@ TEST_P(StartActionTest, OnlyTheExactSingleWordIsAnAction) {
 INSTANTIATE_TEST_SUITE_P(Table, StartActionTest,
                          ::testing::Values(ActionCase{{"INSTALL"}, StartAction::Install},
                                            ActionCase{{"UNINSTALL"}, StartAction::Uninstall},
-                                           ActionCase{{}, StartAction::Run},
-                                           ActionCase{{"install"}, StartAction::Run},
+                                           ActionCase{{}, StartAction::Run}, ActionCase{{"install"}, StartAction::Run},
                                            ActionCase{{"/INSTALL"}, StartAction::Run},
                                            ActionCase{{"INSTALL", "X"}, StartAction::Run},
                                            ActionCase{{"UNINSTALL", "UNINSTALL"}, StartAction::Run},

@@ -48,18 +48,16 @@ class FakeFreeUpPlatform final : public FreeUpPlatform {
  public:
   std::vector<Posted> posts;
   std::uint64_t nowMs = 0;
-  std::uint64_t yields = 0;           // sleeps of 0 ms
+  std::uint64_t yields = 0;             // sleeps of 0 ms
   std::deque<std::uint64_t> freeBytes;  // one reading per pass; the last one repeats
-  int failAllocationAt = -1;          // the allocation with this index fails
+  int failAllocationAt = -1;            // the allocation with this index fails
   int allocations = 0;
   std::vector<std::size_t> allocatedSizes;
-  std::size_t touchedBytes = 0;       // bytes written with the touch value in released blocks
+  std::size_t touchedBytes = 0;  // bytes written with the touch value in released blocks
   std::size_t touchWrites = 0;
   ScriptedUsage usage;
 
-  void Post(void*, std::uint32_t message, std::uint32_t wParam) override {
-    posts.push_back({message, wParam, nowMs});
-  }
+  void Post(void*, std::uint32_t message, std::uint32_t wParam) override { posts.push_back({message, wParam, nowMs}); }
   void Sleep(std::uint32_t ms) override {
     if (ms == 0) ++yields;
     nowMs += ms;

@@ -27,14 +27,13 @@ TEST_P(DefaultAmountTest, LargestAmountNotAboveHalfTheMemory) {
   EXPECT_EQ(DefaultAmountIndex(GetParam().totalBytes), GetParam().index) << GetParam().totalBytes;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, DefaultAmountTest,
-    ::testing::Values(DefaultCase{64ull << 20, 16},    // H = 32: 32 MB
-                      DefaultCase{96ull << 20, 18},    // H = 49: 48 MB
-                      DefaultCase{2047999, -1},        // H = 0: nothing fits
-                      DefaultCase{2048000, 0},         // H = 1: 1 MB
-                      DefaultCase{24ull << 30, 40},    // far above 1 GB: 512 MB
-                      DefaultCase{0, -1}));
+INSTANTIATE_TEST_SUITE_P(Table, DefaultAmountTest,
+                         ::testing::Values(DefaultCase{64ull << 20, 16},  // H = 32: 32 MB
+                                           DefaultCase{96ull << 20, 18},  // H = 49: 48 MB
+                                           DefaultCase{2047999, -1},      // H = 0: nothing fits
+                                           DefaultCase{2048000, 0},       // H = 1: 1 MB
+                                           DefaultCase{24ull << 30, 40},  // far above 1 GB: 512 MB
+                                           DefaultCase{0, -1}));
 
 TEST(FreeAmounts, DefaultAmountAndText) {
   EXPECT_EQ(DefaultAmountMB(64ull << 20), 32);

@@ -18,7 +18,8 @@ class MemoryUnderTest final : public RegistryUnderTest {
 };
 
 INSTANTIATE_TEST_SUITE_P(Memory, RegistryContract,
-                         ::testing::Values(RegistryFactory{"Memory", [] { return std::make_unique<MemoryUnderTest>(); }}),
+                         ::testing::Values(RegistryFactory{"Memory",
+                                                           [] { return std::make_unique<MemoryUnderTest>(); }}),
                          [](const auto& tpi) { return tpi.param.name; });
 
 constexpr const char* kKey = "HKEY_CURRENT_USER\\Software\\T";

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 #include "engine/StatusCaption.h"
 
@@ -25,12 +24,11 @@ INSTANTIATE_TEST_SUITE_P(
     Table, FormatFreeMegabytesTest,
     ::testing::Values(FormatCase{Bytes(123.4567), "123.5"}, FormatCase{Bytes(45.678), "45.68"},
                       FormatCase{Bytes(5.1234), "5.123"}, FormatCase{Bytes(0.5), "0.500"},
-                      FormatCase{1536 * 1024, "1.500"}, FormatCase{0, "0.000"},
-                      FormatCase{Bytes(100), "100.0"}, FormatCase{Bytes(10), "10.00"},
-                      FormatCase{Bytes(9.9996), "10.00"},     // rounds to 10.000 first, then "#00.00"
+                      FormatCase{1536 * 1024, "1.500"}, FormatCase{0, "0.000"}, FormatCase{Bytes(100), "100.0"},
+                      FormatCase{Bytes(10), "10.00"},
+                      FormatCase{Bytes(9.9996), "10.00"},    // rounds to 10.000 first, then "#00.00"
                       FormatCase{Bytes(99.9994), "100.00"},  // 99.999 is below 100, so "#00.00", which rounds up
-                      FormatCase{1048576ull * 24000, "24000.0"},
-                      FormatCase{3ull << 40, "3145728.0"}));
+                      FormatCase{1048576ull * 24000, "24000.0"}, FormatCase{3ull << 40, "3145728.0"}));
 
 TEST(FormatFreeMegabytes, HalfThousandthRoundsToEven) {
   // 65,536 bytes are exactly 62.5 thousandths of a megabyte

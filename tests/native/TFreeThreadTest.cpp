@@ -31,7 +31,8 @@ TEST(TFreeThread, CountdownOfThreePostsOneSecondApart) {
   FakeFreeUpPlatform p;
   p.freeBytes = {MB(100)};
   Worker(1, 1, 3).Execute(p);
-  ASSERT_EQ(p.Messages(), (std::vector<Posted>{Countdown(3), Countdown(2), Countdown(1), Countdown(0), Pass(0), Done()}));
+  ASSERT_EQ(p.Messages(),
+            (std::vector<Posted>{Countdown(3), Countdown(2), Countdown(1), Countdown(0), Pass(0), Done()}));
   EXPECT_EQ(p.posts[0].atMs, 0u);
   EXPECT_EQ(p.posts[1].atMs, 1000u);
   EXPECT_EQ(p.posts[2].atMs, 2000u);
@@ -78,20 +79,18 @@ TEST_P(PassRuleTest, RunsUntilTargetOrLimit) {
   EXPECT_EQ(p.Messages(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, PassRuleTest,
-    ::testing::Values(
-        PassCase{"OnePassLimitWhateverTheMemory", 10, 1, {MB(0)}, 1},
-        PassCase{"ZeroLimitStillOnePass", 10, 0, {MB(0)}, 1},
-        PassCase{"NegativeLimitStillOnePass", 10, -3, {MB(0)}, 1},
-        PassCase{"NineFreeOfTenEnds", 10, 5, {MB(9)}, 1},
-        PassCase{"JustUnderNineGoesOn", 10, 5, {MB(9) - 1, MB(9) - 1, MB(9)}, 3},
-        PassCase{"LimitReachedBeforeTarget", 10, 4, {MB(1)}, 4},
-        PassCase{"SecondPassReachesTarget", 16, 20, {MB(3), MB(15)}, 2},
-        PassCase{"MoreThan4GBFreeEnds", 512, 20, {5ull << 30}, 1},
-        PassCase{"ZeroAmountOnePass", 0, 20, {MB(0)}, 1},
-        PassCase{"OneMBAmountEndsAtZeroFree", 1, 20, {MB(0)}, 1}),
-    [](const auto& tpi) { return tpi.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, PassRuleTest,
+                         ::testing::Values(PassCase{"OnePassLimitWhateverTheMemory", 10, 1, {MB(0)}, 1},
+                                           PassCase{"ZeroLimitStillOnePass", 10, 0, {MB(0)}, 1},
+                                           PassCase{"NegativeLimitStillOnePass", 10, -3, {MB(0)}, 1},
+                                           PassCase{"NineFreeOfTenEnds", 10, 5, {MB(9)}, 1},
+                                           PassCase{"JustUnderNineGoesOn", 10, 5, {MB(9) - 1, MB(9) - 1, MB(9)}, 3},
+                                           PassCase{"LimitReachedBeforeTarget", 10, 4, {MB(1)}, 4},
+                                           PassCase{"SecondPassReachesTarget", 16, 20, {MB(3), MB(15)}, 2},
+                                           PassCase{"MoreThan4GBFreeEnds", 512, 20, {5ull << 30}, 1},
+                                           PassCase{"ZeroAmountOnePass", 0, 20, {MB(0)}, 1},
+                                           PassCase{"OneMBAmountEndsAtZeroFree", 1, 20, {MB(0)}, 1}),
+                         [](const auto& tpi) { return tpi.param.name; });
 
 TEST(TFreeThread, AllocationFailureEndsWithDone) {
   FakeFreeUpPlatform p;
@@ -140,8 +139,8 @@ TEST(TFreeThread, NoIdleFoundAndNoFreeSkipsThePasses) {
   p.freeBytes = {MB(100)};
   p.usage.samples = {25, 30, 99, 100, 26};  // never strictly below 25
   IdleWorker(25, 5, false).Execute(p);
-  EXPECT_EQ(p.Messages(), (std::vector<Posted>{Countdown(0), Idle(1), Idle(2), Idle(3), Idle(4), Idle(5), Idle(6),
-                                               Idle(0), Done()}));
+  EXPECT_EQ(p.Messages(),
+            (std::vector<Posted>{Countdown(0), Idle(1), Idle(2), Idle(3), Idle(4), Idle(5), Idle(6), Idle(0), Done()}));
   EXPECT_EQ(p.usage.starts, 1);
   EXPECT_EQ(p.usage.stops, 1);
   EXPECT_EQ(p.nowMs, 5000u);
@@ -170,7 +169,8 @@ TEST(TFreeThread, IdleAfterSomeBusySamples) {
   p.freeBytes = {MB(100)};
   p.usage.samples = {90, 50, 3};
   IdleWorker(10, 60, false).Execute(p);
-  EXPECT_EQ(p.Messages(), (std::vector<Posted>{Countdown(0), Idle(1), Idle(2), Idle(3), Idle(4), Idle(0), Pass(0), Done()}));
+  EXPECT_EQ(p.Messages(),
+            (std::vector<Posted>{Countdown(0), Idle(1), Idle(2), Idle(3), Idle(4), Idle(0), Pass(0), Done()}));
 }
 
 TEST(TFreeThread, ZeroIdleSecondsTakesNoSample) {

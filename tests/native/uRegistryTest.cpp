@@ -19,18 +19,18 @@ TEST_P(SplitRegistryPathTest, SplitsAtTheFirstBackslash) {
   EXPECT_EQ(split.keyPath, GetParam().keyPath);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, SplitRegistryPathTest,
-    ::testing::Values(SplitCase{"HKEY_CURRENT_USER\\Software\\Vondrel Aske\\Ramsweep Pro", RootKey::CurrentUser,
-                                "Software\\Vondrel Aske\\Ramsweep Pro"},
-                      SplitCase{"hkey_current_user\\Software\\X", RootKey::CurrentUser, "Software\\X"},
-                      SplitCase{"HKEY_CURRENT_USER", RootKey::CurrentUser, ""},
-                      SplitCase{"HKEY_CURRENT_USER\\", RootKey::CurrentUser, ""},
-                      SplitCase{"HKEY_LOCAL_MACHINE\\a\\\\b\\", RootKey::LocalMachine, "a\\\\b\\"},
-                      SplitCase{"Hkey_Classes_Root\\.txt", RootKey::ClassesRoot, ".txt"},
-                      SplitCase{"HKEY_DYN_DATA\\PerfStats", RootKey::DynData, "PerfStats"},
-                      SplitCase{"HKEY_USERS\\.DEFAULT", RootKey::Users, ".DEFAULT"},
-                      SplitCase{"HKEY_CURRENT_CONFIG\\System", RootKey::CurrentConfig, "System"}));
+INSTANTIATE_TEST_SUITE_P(Table, SplitRegistryPathTest,
+                         ::testing::Values(SplitCase{"HKEY_CURRENT_USER\\Software\\Vondrel Aske\\Ramsweep Pro",
+                                                     RootKey::CurrentUser, "Software\\Vondrel Aske\\Ramsweep Pro"},
+                                           SplitCase{"hkey_current_user\\Software\\X", RootKey::CurrentUser,
+                                                     "Software\\X"},
+                                           SplitCase{"HKEY_CURRENT_USER", RootKey::CurrentUser, ""},
+                                           SplitCase{"HKEY_CURRENT_USER\\", RootKey::CurrentUser, ""},
+                                           SplitCase{"HKEY_LOCAL_MACHINE\\a\\\\b\\", RootKey::LocalMachine, "a\\\\b\\"},
+                                           SplitCase{"Hkey_Classes_Root\\.txt", RootKey::ClassesRoot, ".txt"},
+                                           SplitCase{"HKEY_DYN_DATA\\PerfStats", RootKey::DynData, "PerfStats"},
+                                           SplitCase{"HKEY_USERS\\.DEFAULT", RootKey::Users, ".DEFAULT"},
+                                           SplitCase{"HKEY_CURRENT_CONFIG\\System", RootKey::CurrentConfig, "System"}));
 
 struct BadRootCase {
   std::string path;

@@ -1,11 +1,10 @@
 // Drives the real rswpro.exe: start, hand-off from a second start, the presence protocol and the
 // command-line free-up, watched through the main window's caption.
 
-#include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <chrono>
+#include <gtest/gtest.h>
 #include <regex>
 #include <string>
 

@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <atomic>
+#include <gtest/gtest.h>
 #include <string>
 
 #include "contract/RegistryContract.h"
@@ -19,8 +18,7 @@ class RealRegistryUnderTest final : public RegistryUnderTest {
  public:
   RealRegistryUnderTest() {
     static std::atomic<int> counter{0};
-    m_scratch = std::string(kTestsKey) + "\\" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(++counter);
+    m_scratch = std::string(kTestsKey) + "\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     RegDeleteTreeA(HKEY_CURRENT_USER, m_scratch.c_str());
   }
   ~RealRegistryUnderTest() override {
@@ -36,7 +34,8 @@ class RealRegistryUnderTest final : public RegistryUnderTest {
 };
 
 INSTANTIATE_TEST_SUITE_P(Windows, RegistryContract,
-                         ::testing::Values(RegistryFactory{"Windows", [] { return std::make_unique<RealRegistryUnderTest>(); }}),
+                         ::testing::Values(RegistryFactory{"Windows",
+                                                           [] { return std::make_unique<RealRegistryUnderTest>(); }}),
                          [](const auto& tpi) { return tpi.param.name; });
 
 TEST(Win32Registry, DeleteRegKeyLeavesAKeyWithSubkeys) {

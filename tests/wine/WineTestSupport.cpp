@@ -52,7 +52,7 @@ long ProgramRun::WaitForExit(std::chrono::milliseconds limit) {
 namespace {
 
 struct WindowSearch {
-  DWORD processId;        // 0: any process other than this one
+  DWORD processId;  // 0: any process other than this one
   std::vector<HWND> found;
 };
 

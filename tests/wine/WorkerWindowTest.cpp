@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <chrono>
+#include <gtest/gtest.h>
 #include <vector>
 
 #include "engine/win32/Win32FreeUp.h"
@@ -78,9 +77,9 @@ TEST(WorkerWindow, ReadingBelowTheThresholdIsIdleAtTheFirstSample) {
   ASSERT_TRUE(win32::StartFreeThread(worker));
   ASSERT_TRUE(WaitUntil([&] { return window.done; }, 30s));
   // no usage statistic yet: every sample reads 100, which is below 101
-  EXPECT_EQ(window.received, (std::vector<Posted>{Msg(WM_FREEUP_COUNTDOWN, 0), Msg(WM_FREEUP_IDLE, 1),
-                                                  Msg(WM_FREEUP_IDLE, 2), Msg(WM_FREEUP_IDLE, 0),
-                                                  Msg(WM_FREEUP_PASS, 0), Msg(WM_FREEUP_DONE, 0)}));
+  EXPECT_EQ(window.received,
+            (std::vector<Posted>{Msg(WM_FREEUP_COUNTDOWN, 0), Msg(WM_FREEUP_IDLE, 1), Msg(WM_FREEUP_IDLE, 2),
+                                 Msg(WM_FREEUP_IDLE, 0), Msg(WM_FREEUP_PASS, 0), Msg(WM_FREEUP_DONE, 0)}));
 }
 
 TEST(WorkerWindow, UnmeasuredUsageNeverFindsIdle) {
@@ -93,9 +92,9 @@ TEST(WorkerWindow, UnmeasuredUsageNeverFindsIdle) {
   worker.IdleSeconds = 2;
   ASSERT_TRUE(win32::StartFreeThread(worker));
   ASSERT_TRUE(WaitUntil([&] { return window.done; }, 30s));
-  EXPECT_EQ(window.received, (std::vector<Posted>{Msg(WM_FREEUP_COUNTDOWN, 0), Msg(WM_FREEUP_IDLE, 1),
-                                                  Msg(WM_FREEUP_IDLE, 2), Msg(WM_FREEUP_IDLE, 3),
-                                                  Msg(WM_FREEUP_IDLE, 0), Msg(WM_FREEUP_DONE, 0)}));
+  EXPECT_EQ(window.received,
+            (std::vector<Posted>{Msg(WM_FREEUP_COUNTDOWN, 0), Msg(WM_FREEUP_IDLE, 1), Msg(WM_FREEUP_IDLE, 2),
+                                 Msg(WM_FREEUP_IDLE, 3), Msg(WM_FREEUP_IDLE, 0), Msg(WM_FREEUP_DONE, 0)}));
 }
 
 TEST(WorkerWindow, BlockTooLargeForTheProcessEndsAfterTheFirstPassMessage) {
@@ -110,8 +109,8 @@ TEST(WorkerWindow, BlockTooLargeForTheProcessEndsAfterTheFirstPassMessage) {
   worker.MaxPasses = 5;
   ASSERT_TRUE(win32::StartFreeThread(worker));
   ASSERT_TRUE(WaitUntil([&] { return window.done; }, 30s));
-  EXPECT_EQ(window.received, (std::vector<Posted>{Msg(WM_FREEUP_COUNTDOWN, 0), Msg(WM_FREEUP_PASS, 0),
-                                                  Msg(WM_FREEUP_DONE, 0)}));
+  EXPECT_EQ(window.received,
+            (std::vector<Posted>{Msg(WM_FREEUP_COUNTDOWN, 0), Msg(WM_FREEUP_PASS, 0), Msg(WM_FREEUP_DONE, 0)}));
 }
 
 TEST(WorkerWindow, RealBlockIsCommittedAndWritable) {
