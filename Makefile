@@ -2,6 +2,7 @@
 #   make run    build and start the program under Wine
 #   make test   build everything and run every test (native, fuzz seeds, Wine)
 #   make fuzz   run the fuzzers for a while (FUZZ_SECONDS, default 60 each)
+#   make bench  measure real free-up passes against their targets
 
 FUZZ_SECONDS ?= 60
 
@@ -27,7 +28,10 @@ fuzz-build: deps
 test-native: native
 	ctest --preset native
 
-test-fuzz: fuzz-build
+test-bench: win32
+	scripts/with-wine.sh wine build/win32/bin/rsw_bench.exe
+
+fuzz: fuzz-build
 	cd build/fuzz && ctest --output-on-failure
 
 test-wine: win32
@@ -37,6 +41,9 @@ test: test-native test-fuzz test-wine
 
 run: win32
 	scripts/run.sh
+
+bench: win32
+	scripts/with-wine.sh wine build/win32/bin/rsw_bench.exe
 
 fuzz: fuzz-build
 	@for f in FuzzCommandLine FuzzParseInteger; do \

@@ -17,7 +17,7 @@ struct MemoryStatus {
 // 64-bit figures, so machines with 2 GB and more are read correctly.
 MemoryStatus ReadMemoryStatus();
 
-class Win32FreeUpPlatform final : public FreeUpPlatform {
+class Win32FreeUpPlatform : public FreeUpPlatform {
  public:
   void Post(void* window, std::uint32_t message, std::uint32_t wParam) override;
   void Sleep(std::uint32_t milliseconds) override;
