@@ -6,6 +6,7 @@
 
 #include "shell/CommandLine.h"
 #include "shell/MemoryRegistry.h"
+#include "shell/Messages.h"
 #include "shell/SettingsKey.h"
 
 namespace rsw {
@@ -144,6 +145,29 @@ INSTANTIATE_TEST_SUITE_P(Table, StartActionTest,
                                            ActionCase{{"INSTALL", "X"}, StartAction::Run},
                                            ActionCase{{"UNINSTALL", "UNINSTALL"}, StartAction::Run},
                                            ActionCase{{"INSTALL "}, StartAction::Run}));
+
+}  // namespace
+}  // namespace rsw
+
+namespace rsw {
+namespace {
+
+TEST(RemoteFreeUp, PacksCountdownHighAndPassesLow) {
+  EXPECT_EQ(PackRemoteWParam(30, 3), 1966083u);  // D30 T3
+  EXPECT_EQ(PackRemoteWParam(3, 2), 196610u);
+  EXPECT_EQ(PackRemoteWParam(3600, 20), 3600u * 65536u + 20u);
+
+  const RemoteFreeUp request = UnpackRemoteFreeUp(196610u, 0);
+  EXPECT_EQ(request.AmountMB, 0);
+  EXPECT_EQ(request.MaxPasses, 2);
+  EXPECT_EQ(request.Countdown, 3);
+
+  // both halves are unsigned 16-bit: another program's wParam can ask for at most 65,535 of each
+  const RemoteFreeUp widest = UnpackRemoteFreeUp(0xFFFFFFFFu, -5);
+  EXPECT_EQ(widest.MaxPasses, 65535);
+  EXPECT_EQ(widest.Countdown, 65535);
+  EXPECT_EQ(widest.AmountMB, -5);
+}
 
 }  // namespace
 }  // namespace rsw
