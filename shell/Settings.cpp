@@ -1,0 +1,134 @@
+#include "shell/Settings.h"
+
+#include <algorithm>
+
+#include "engine/FreeAmounts.h"
+#include "shell/SettingsKey.h"
+
+namespace rsw {
+
+namespace {
+
+using enum SettingId;
+using enum SettingType;
+
+constexpr std::int32_t kLastAmount = kAmountCount - 1;
+constexpr std::int32_t kAny = 0;  // range of kilobyte values: not limited above
+
+}  // namespace
+
+const std::array<SettingRow, 32> kSettingsSchema{{
+    {"Refresh", Refresh, Integer, 0, kRefreshPositions - 1, false},
+    {"Times", Times, Integer, 1, 20, false},
+    {"Show", Show, Boolean, 0, 1, false},
+    {"StartupAmount", StartupAmount, Choice, 0, kLastAmount, false},
+    {"StartupCount", StartupCount, Integer, 1, 20, false},
+    {"StartupDelay", StartupDelay, Integer, 1, 3600, false},
+    {"AutoRun", AutoRun, Boolean, 0, 1, false},
+    {"Icon", Icon, Boolean, 0, 1, false},
+    {"Background", Background, Boolean, 0, 1, false},
+    {"Menu1", Menu1, Choice, 0, kLastAmount, false},
+    {"Menu2", Menu2, Choice, 0, kLastAmount, false},
+    {"Menu3", Menu3, Choice, 0, kLastAmount, false},
+    {"Regular", Regular, Boolean, 0, 1, false},
+    {"RegularMinutes", RegularMinutes, Integer, 5, 1440, false},
+    {"RegularAmount", RegularAmount, Choice, 0, kLastAmount, false},
+    {"Critical", Critical, Boolean, 0, 1, false},
+    {"CriticalSeconds", CriticalSeconds, Integer, 1, 3600, false},
+    {"CriticalAmount", CriticalAmount, Choice, 0, kLastAmount, false},
+    {"CriticalRAM", CriticalKB, Kilobytes, 0, kAny, true},
+    {"Yellow", YellowKB, Kilobytes, 0, kAny, true},
+    {"CriticalRAM 4.1", CriticalKB, Kilobytes, 0, kAny, false},
+    {"Yellow 4.1", YellowKB, Kilobytes, 0, kAny, false},
+    {"HardAction", HardAction, Choice, 0, 1, false},
+    {"HardPercent", HardPercent, Integer, 10, 90, false},
+    {"HardSeconds", HardSeconds, Integer, 1, 180, false},
+    {"SoftAction", SoftAction, Choice, 0, 1, false},
+    {"SoftPercent", SoftPercent, Integer, 10, 90, false},
+    {"SoftSeconds", SoftSeconds, Integer, 1, 180, false},
+    {"IdleCritical", IdleCritical, Choice, 0, 2, false},
+    {"IdleStartup", IdleStartup, Choice, 0, 2, false},
+    {"IdleRegular", IdleRegular, Choice, 0, 2, false},
+    {"IconAction", IconAction, Choice, 0, 4, false},
+}};
+
+const std::array<SettingId, 30> kSaveOrder{
+    Refresh,         Times,          Show,        Icon,           Background,    Menu1,
+    Menu2,           Menu3,          Regular,     RegularMinutes, RegularAmount, Critical,
+    CriticalSeconds, CriticalAmount, CriticalKB,  YellowKB,       HardAction,    HardPercent,
+    HardSeconds,     SoftAction,     SoftPercent, SoftSeconds,    IdleCritical,  IdleStartup,
+    IdleRegular,     IconAction,     AutoRun,     StartupAmount,  StartupCount,  StartupDelay};
+
+const SettingRow& SchemaRow(SettingId id) {
+  const auto row = std::find_if(kSettingsSchema.begin(), kSettingsSchema.end(),
+                                [id](const SettingRow& r) { return r.id == id && !r.olderName; });
+  return *row;
+}
+
+Settings::Settings(int defaultAmountIndex) {
+  Set(Refresh, 3);
+  Set(Times, 2);
+  Set(Show, 1);
+  Set(StartupAmount, defaultAmountIndex);
+  Set(StartupCount, 3);
+  Set(StartupDelay, 15);
+  Set(AutoRun, 0);
+  Set(Icon, 0);
+  Set(Background, 0);
+  Set(Menu1, 2);
+  Set(Menu2, 4);
+  Set(Menu3, 6);
+  Set(Regular, 1);
+  Set(RegularMinutes, 30);
+  Set(RegularAmount, 5);
+  Set(Critical, 1);
+  Set(CriticalSeconds, 10);
+  Set(CriticalAmount, 2);
+  Set(CriticalKB, 500);
+  Set(YellowKB, 3000);
+  Set(HardAction, 0);
+  Set(HardPercent, 25);
+  Set(HardSeconds, 5);
+  Set(SoftAction, 1);
+  Set(SoftPercent, 25);
+  Set(SoftSeconds, 60);
+  Set(IdleCritical, 2);
+  Set(IdleStartup, 1);
+  Set(IdleRegular, 1);
+  Set(IconAction, 1);
+}
+
+void Settings::Load(const uRegistry& registry) {
+  for (const SettingRow& row : kSettingsSchema) {
+    const std::int32_t current = (*this)[row.id];
+    switch (row.type) {
+      case Boolean: Set(row.id, registry.ReadRegBool(kSettingsKey, row.name, current != 0) ? 1 : 0); break;
+      case Integer:
+        Set(row.id, std::clamp(registry.ReadRegInteger(kSettingsKey, row.name, current), row.min, row.max));
+        break;
+      case Choice: {
+        const std::int32_t v = registry.ReadRegInteger(kSettingsKey, row.name, current);
+        if (v >= row.min && v <= row.max) Set(row.id, v);
+        break;
+      }
+      case Kilobytes: {
+        const std::int32_t v = registry.ReadRegInteger(kSettingsKey, row.name, current);
+        if (v >= 0) Set(row.id, v);
+        break;
+      }
+    }
+  }
+}
+
+void Settings::Save(const uRegistry& registry) const {
+  for (SettingId id : kSaveOrder) {
+    const SettingRow& row = SchemaRow(id);
+    if (row.type == Boolean) {
+      registry.WriteRegBool(kSettingsKey, row.name, Flag(id));
+    } else {
+      registry.WriteRegInteger(kSettingsKey, row.name, (*this)[id]);
+    }
+  }
+}
+
+}  // namespace rsw
