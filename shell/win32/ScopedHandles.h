@@ -53,8 +53,48 @@ struct WindowTraits {
   static void Close(HWND h) { DestroyWindow(h); }
 };
 
+template <typename G>
+struct GdiObjectTraits {
+  static G Invalid() { return nullptr; }
+  static void Close(G h) { DeleteObject(h); }
+};
+struct IconTraits {
+  static HICON Invalid() { return nullptr; }
+  static void Close(HICON h) { DestroyIcon(h); }
+};
+struct MenuTraits {
+  static HMENU Invalid() { return nullptr; }
+  static void Close(HMENU h) { DestroyMenu(h); }
+};
+struct MemoryDcTraits {
+  static HDC Invalid() { return nullptr; }
+  static void Close(HDC h) { DeleteDC(h); }
+};
+
 using ScopedHKEY = Scoped<HKEY, HKeyTraits>;
 using ScopedHandle = Scoped<HANDLE, KernelHandleTraits>;  // threads, processes, events
 using ScopedWindow = Scoped<HWND, WindowTraits>;
+using ScopedFont = Scoped<HFONT, GdiObjectTraits<HFONT>>;
+using ScopedBitmap = Scoped<HBITMAP, GdiObjectTraits<HBITMAP>>;
+using ScopedBrush = Scoped<HBRUSH, GdiObjectTraits<HBRUSH>>;
+using ScopedPen = Scoped<HPEN, GdiObjectTraits<HPEN>>;
+using ScopedIcon = Scoped<HICON, IconTraits>;
+using ScopedMenu = Scoped<HMENU, MenuTraits>;
+using ScopedMemoryDc = Scoped<HDC, MemoryDcTraits>;  // from CreateCompatibleDC
+
+// Selects a GDI object into a DC for the life of the scope, then puts the previous one back.
+class ScopedSelection {
+ public:
+  ScopedSelection(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(object ? SelectObject(dc, object) : nullptr) {}
+  ~ScopedSelection() {
+    if (m_previous) SelectObject(m_dc, m_previous);
+  }
+  ScopedSelection(const ScopedSelection&) = delete;
+  ScopedSelection& operator=(const ScopedSelection&) = delete;
+
+ private:
+  HDC m_dc;
+  HGDIOBJ m_previous;
+};
 
 }  // namespace rsw::win32
