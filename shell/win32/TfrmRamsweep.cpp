@@ -1,25 +1,79 @@
 #include "shell/win32/TfrmRamsweep.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+#include <windowsx.h>
+
 #include <algorithm>
 #include <exception>
 
+#include "display/ChartScale.h"
+#include "display/RefreshIntervals.h"
+#include "display/win32/TPerformanceChart.h"
 #include "engine/FreeAmounts.h"
+#include "engine/FreeUpRequests.h"
 #include "engine/IdleProfile.h"
-#include "engine/TFreeThread.h"
+#include "engine/Thousands.h"
+#include "engine/ThresholdStep.h"
 #include "engine/win32/Win32FreeUp.h"
 #include "shell/CommandLine.h"
 #include "shell/ErrorText.h"
 #include "shell/Messages.h"
+#include "shell/SettingsKey.h"
 
 namespace rsw::win32 {
 
 namespace {
 
-constexpr int kClientWidth = 411;
-constexpr int kClientHeight = 272;
 constexpr UINT_PTR kTimer1 = 1;
-constexpr UINT kTimer1IntervalMs = 2000;  // the default refresh rate
-constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr const char* kFocusWindowClass = "TfrmRamsweepFocus";
+constexpr const char* kRunKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kRunValue = "Ramsweep Pro";
+constexpr COLORREF kSilver = RGB(192, 192, 192);
+
+// How each setting is shown: which control holds it and in what form.
+enum class Binding { UpDown, ItemIndex, Check, TrackPosition, KilobyteText };
+
+struct SettingControl {
+  SettingId setting;
+  ControlId control;
+  Binding binding;
+};
+
+constexpr SettingControl kSettingControls[] = {
+    {SettingId::Refresh, TrackBar1, Binding::TrackPosition},
+    {SettingId::Times, UpDown1, Binding::UpDown},
+    {SettingId::Show, chkCaption, Binding::Check},
+    {SettingId::StartupAmount, cboAutoRun, Binding::ItemIndex},
+    {SettingId::StartupCount, udAutoTimes, Binding::UpDown},
+    {SettingId::StartupDelay, udAutoDelay, Binding::UpDown},
+    {SettingId::AutoRun, chkAutoRun, Binding::Check},
+    {SettingId::Icon, chkShowIcon, Binding::Check},
+    {SettingId::Background, chkBackground, Binding::Check},
+    {SettingId::Menu1, cboMenu1, Binding::ItemIndex},
+    {SettingId::Menu2, cboMenu2, Binding::ItemIndex},
+    {SettingId::Menu3, cboMenu3, Binding::ItemIndex},
+    {SettingId::Regular, chkRegular, Binding::Check},
+    {SettingId::RegularMinutes, udmin, Binding::UpDown},
+    {SettingId::RegularAmount, cboRegular, Binding::ItemIndex},
+    {SettingId::Critical, chkCritical, Binding::Check},
+    {SettingId::CriticalSeconds, udsec, Binding::UpDown},
+    {SettingId::CriticalAmount, cboCritical, Binding::ItemIndex},
+    {SettingId::CriticalKB, txtCritical, Binding::KilobyteText},
+    {SettingId::YellowKB, txtYellow, Binding::KilobyteText},
+    {SettingId::HardAction, cboHardAction, Binding::ItemIndex},
+    {SettingId::HardPercent, udHardPercent, Binding::UpDown},
+    {SettingId::HardSeconds, udHardSeconds, Binding::UpDown},
+    {SettingId::SoftAction, cboSoftAction, Binding::ItemIndex},
+    {SettingId::SoftPercent, udSoftPercent, Binding::UpDown},
+    {SettingId::SoftSeconds, udSoftSeconds, Binding::UpDown},
+    {SettingId::IdleCritical, cboIdleCritical, Binding::ItemIndex},
+    {SettingId::IdleStartup, cboIdleStartup, Binding::ItemIndex},
+    {SettingId::IdleRegular, cboIdleRegular, Binding::ItemIndex},
+    {SettingId::IconAction, cboIconAction, Binding::ItemIndex},
+};
 
 std::string LocaleDecimalSeparator() {
   char separator[8] = {};
@@ -27,10 +81,73 @@ std::string LocaleDecimalSeparator() {
   return ".";
 }
 
+std::string ModulePath() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, length);
+}
+
+std::string FolderOf(const std::string& path) {
+  std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
+  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
+  return folder;
+}
+
+HFONT MakeFont(int pixelHeight, const char* face, int weight = FW_NORMAL, bool italic = false) {
+  return CreateFontA(-pixelHeight, 0, 0, 0, weight, italic, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+struct ControlClass {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ControlClass ClassOf(const ControlSpec& spec) {
+  constexpr DWORD child = WS_CHILD;
+  switch (spec.kind) {
+    case Kind::Label: {
+      DWORD style = child | SS_LEFT | SS_NOPREFIX;
+      if (spec.page == Page::About || spec.id == Label3) style = child | SS_CENTER | SS_NOPREFIX;
+      if (spec.id == Label26) style |= SS_NOTIFY;
+      return {"STATIC", style, 0};
+    }
+    case Kind::WrapLabel: return {"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};
+    case Kind::Edit: return {"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, WS_EX_CLIENTEDGE};
+    case Kind::ReadOnly: {
+      DWORD style = child | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY;
+      if (spec.id == txtCritical || spec.id == txtYellow) style |= ES_RIGHT;
+      return {"EDIT", style, WS_EX_CLIENTEDGE};
+    }
+    case Kind::UpDown:
+      return {UPDOWN_CLASSA,
+              child | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
+                  (spec.id == udCritical || spec.id == udYellow ? 0u : DWORD{UDS_SETBUDDYINT}),
+              0};
+    case Kind::Button: return {"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case Kind::DefaultButton: return {"BUTTON", child | WS_TABSTOP | BS_DEFPUSHBUTTON, 0};
+    case Kind::Check: return {"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case Kind::Combo: return {"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case Kind::List:
+      return {"LISTBOX", child | WS_TABSTOP | LBS_NOTIFY | LBS_MULTICOLUMN | LBS_NOINTEGRALHEIGHT | WS_HSCROLL,
+              WS_EX_CLIENTEDGE};
+    case Kind::Group: return {"BUTTON", child | BS_GROUPBOX | WS_CLIPSIBLINGS, 0};
+    case Kind::Track: return {TRACKBAR_CLASSA, child | WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS, 0};
+    case Kind::Sunken: return {"STATIC", child | SS_SUNKEN | WS_CLIPSIBLINGS, 0};
+    case Kind::Silver: return {"STATIC", child | SS_LEFT | WS_CLIPSIBLINGS, 0};
+    case Kind::Chart: return {"STATIC", child, 0};
+  }
+  return {"STATIC", child, 0};
+}
+
 }  // namespace
 
-TfrmRamsweep::TfrmRamsweep(const uRegistry& registry, std::vector<std::string> args)
-    : m_registry(registry), m_args(std::move(args)) {}
+TfrmRamsweep::TfrmRamsweep(const uRegistry& registry, Options options)
+    : m_registry(registry), m_options(std::move(options)) {
+  if (!m_options.startWorker) m_options.startWorker = &StartFreeThread;
+  if (m_options.programPath.empty()) m_options.programPath = ModulePath();
+}
 
 TfrmRamsweep::~TfrmRamsweep() {
   if (m_window) DestroyWindow(m_window);
@@ -46,16 +163,22 @@ bool TfrmRamsweep::RegisterClass(HINSTANCE instance) {
   wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kMainWindowClass;
-  return RegisterClassExA(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  if (!RegisterClassExA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+  WNDCLASSEXA focus{};
+  focus.cbSize = sizeof focus;
+  focus.lpfnWndProc = &DefWindowProcA;
+  focus.hInstance = instance;
+  focus.lpszClassName = kFocusWindowClass;
+  return RegisterClassExA(&focus) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-std::unique_ptr<TfrmRamsweep> TfrmRamsweep::Create(HINSTANCE instance, const uRegistry& registry,
-                                                   std::vector<std::string> args) {
-  std::unique_ptr<TfrmRamsweep> form(new TfrmRamsweep(registry, std::move(args)));
+std::unique_ptr<TfrmRamsweep> TfrmRamsweep::Create(HINSTANCE instance, const uRegistry& registry, Options options) {
+  std::unique_ptr<TfrmRamsweep> form(new TfrmRamsweep(registry, std::move(options)));
   RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
   const HWND window =
-      CreateWindowExA(0, kMainWindowClass, kProductName, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+      CreateWindowExA(WS_EX_CONTROLPARENT, kMainWindowClass, kProductName, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                       frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, form.get());
   if (!window) return nullptr;
   return form;
@@ -77,17 +200,40 @@ LRESULT CALLBACK TfrmRamsweep::WindowProc(HWND window, UINT message, WPARAM wPar
   } catch (...) {
     MessageBoxA(window, "Unexpected error.", kProductName, MB_OK | MB_ICONERROR);
   }
-  return 0;
+  return message == WM_CREATE ? -1 : 0;
 }
 
 LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: return FormCreate() ? 0 : -1;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)); return 0;
+    case WM_NOTIFY: return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_HSCROLL:
+      if (reinterpret_cast<HWND>(lParam) == Control(TrackBar1)) TrackBar1Change();
+      return 0;
+    case WM_THEMECHANGED:
+    case WM_SYSCOLORCHANGE:
+      MatchPageColor();
+      InvalidateRect(m_window, nullptr, TRUE);
+      return 0;
+    case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case DM_GETDEFID:
+      // Enter presses "Allocate and Free" while its page is shown.
+      return m_page == Page::FreeMemory ? MAKELRESULT(butAlloc, DC_HASDEFID) : 0;
     case WM_TIMER:
       if (wParam == kTimer1) Timer1Timer();
       return 0;
-    case WM_CLOSE: FormCloseQuery(); return 0;
-    case WM_QUERYENDSESSION: return Busy ? FALSE : TRUE;
+    case WM_SYSCOMMAND: OnSysCommand(wParam, lParam); return 0;
+    case WM_CLOSE:
+      if (FormCloseQuery()) {
+        FormClose();
+        DestroyWindow(m_window);
+      }
+      return 0;
+    case WM_QUERYENDSESSION: return FormCloseQuery() ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      if (wParam) DestroyWindow(m_window);
+      return 0;
     case WM_NCDESTROY:
       KillTimer(m_window, kTimer1);
       SetWindowLongPtrA(m_window, GWLP_USERDATA, 0);
@@ -107,40 +253,263 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       IdleProgress = static_cast<std::int32_t>(wParam);
       UpdateStatusCaption();
       return 0;
-    case WM_PRESENCE_QUERY: return OnPresenceQuery(wParam, lParam);
+    case WM_PRESENCE_QUERY:
+      return wParam == static_cast<WPARAM>(PRESENCE_MAGIC) && lParam == static_cast<LPARAM>(PRESENCE_MAGIC)
+                 ? PRESENCE_MAGIC
+                 : 0;
     case WM_REMOTE_FREEUP: OnRemoteFreeUp(wParam, lParam); return 0;
     case WM_REMOTE_SHOW: ShowRamsweepPro1Click(); return 0;
+    case WM_HIDE_TASKBUTTON:
+      // The taskbar button belongs to this window: a minimised window loses it by hiding.
+      if (IsIconic(m_window)) ShowWindow(m_window, SW_HIDE);
+      return 0;
     default: return DefWindowProcA(m_window, message, wParam, lParam);
   }
 }
 
+// ---- creation ----
+
 bool TfrmRamsweep::FormCreate() {
+  WindowCreated = false;
+  m_helpFile = FolderOf(m_options.programPath) + "rswpro4.hlp";
+  SettingsLoading = true;
   m_decimalSeparator = LocaleDecimalSeparator();
   ExitAfterFreeUp = false;
   Busy = false;
+
   const MemoryStatus memory = ReadMemoryStatus();
   m_totalPhysical = memory.TotalPhysical;
   FreeBytes = memory.AvailablePhysical;
 
-  m_status = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_CENTER, 8, kClientHeight / 2 - 8,
-                             kClientWidth - 16, 16, m_window, nullptr, nullptr, nullptr);
-  if (!m_status) return false;
-  SendMessageA(m_status, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  if (!CreateControls()) return false;
+  PrepareControls();
+
+  FocusWindow.Reset(CreateWindowExA(WS_EX_TOOLWINDOW, kFocusWindowClass, "", WS_POPUP, 0, 0, 0, 0, m_window, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr));
+  if (!FocusWindow) return false;
+
+  LoadSettings();
+  ShowWindow(Control(labNext), Checked(chkRegular) ? SW_SHOW : SW_HIDE);
 
   UpdateStatusCaption();
-  SetTimer(m_window, kTimer1, kTimer1IntervalMs, nullptr);
+  TrackBar1Change();
 
+  ApplyCommandLine();
+  chkAutoRunClick();
+
+  SettingsLoading = false;
+  ShowPage(Page::Statistics);
+  WindowCreated = true;
+  return true;
+}
+
+bool TfrmRamsweep::CreateControls() {
+  m_font.Reset(MakeFont(11, "MS Sans Serif"));
+  m_boldFont.Reset(MakeFont(11, "MS Sans Serif", FW_BOLD));
+  m_titleFont.Reset(MakeFont(29, "Times New Roman", FW_BOLD, true));
+  m_linkFont.Reset(MakeFont(11, "MS Sans Serif"));
+  m_silverBrush.Reset(CreateSolidBrush(kSilver));
+  if (!m_font || !m_silverBrush) return false;
+  SendMessageA(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const HWND tabs =
+      CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, kPanelBorder,
+                      kPanelBorder, kClientWidth - 2 * kPanelBorder, kClientHeight - 2 * kPanelBorder, m_window,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(PageControl1)), instance, nullptr);
+  if (!tabs) return false;
+  SendMessageA(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+  // narrow tab padding, so all seven pages fit in one row
+  SendMessageA(tabs, TCM_SETPADDING, 0, MAKELPARAM(5, 3));
+  SendMessageA(tabs, TCM_SETMINTABWIDTH, 0, 16);
+  for (int i = 0; i < kPageCount; ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(kPageCaptions[i]);
+    SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+  }
+  RECT area{0, 0, kClientWidth - 2 * kPanelBorder, kClientHeight - 2 * kPanelBorder};
+  SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  const int originX = kPanelBorder + area.left;
+  const int originY = kPanelBorder + area.top;
+
+  m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, instance, nullptr);
+
+  HWND previous = nullptr;
+  for (const ControlSpec& spec : MainWindowControls()) {
+    if (spec.kind == Kind::Chart) {
+      if (!CreateChart(spec, originX, originY)) return false;
+      m_pageControls[static_cast<int>(spec.page)].push_back(m_chart->Handle());
+      previous = m_chart->Handle();
+      continue;
+    }
+    const ControlClass cls = ClassOf(spec);
+    const HWND control =
+        CreateWindowExA(cls.exStyle, cls.className, spec.text, cls.style, originX + spec.x, originY + spec.y, spec.w,
+                        spec.h, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    if (!control) return false;
+    HFONT font = m_font.Get();
+    if (spec.id == Label15) font = m_boldFont.Get();
+    if (spec.id == Label5) font = m_titleFont.Get();
+    if (spec.id == mdURLLabel1 || spec.id == mdURLLabel2) font = m_linkFont.Get();
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (spec.kind == Kind::UpDown) SendMessageA(control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(previous), 0);
+    // Frames lie under the controls they hold; the page control under everything.
+    if (spec.kind == Kind::Group || spec.kind == Kind::Sunken || spec.kind == Kind::Silver) {
+      SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (m_tooltip && (spec.id == cboIdleRegular || spec.id == cboIdleCritical || spec.id == cboIdleStartup)) {
+      TTTOOLINFOA tool{};
+      tool.cbSize = sizeof tool;
+      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      tool.hwnd = m_window;
+      tool.uId = reinterpret_cast<UINT_PTR>(control);
+      tool.lpszText = const_cast<char*>(kIdleHint);
+      SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    m_pageControls[static_cast<int>(spec.page)].push_back(control);
+    previous = control;
+  }
+  SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  MatchPageColor();
+  return true;
+}
+
+void TfrmRamsweep::MatchPageColor() {
+  // Labels and check boxes sit on the page control's body, whose colour depends on the visual
+  // style (white in some, the button face in the classic look): take it from the body itself.
+  const HWND tabs = Control(PageControl1);
+  RECT bounds{};
+  GetClientRect(tabs, &bounds);
+  COLORREF color = GetSysColor(COLOR_BTNFACE);
+  const HDC screen = GetDC(tabs);
+  ScopedMemoryDc dc(CreateCompatibleDC(screen));
+  ScopedBitmap bitmap(CreateCompatibleBitmap(screen, bounds.right, bounds.bottom));
+  ReleaseDC(tabs, screen);
+  if (dc && bitmap) {
+    const ScopedSelection selection(dc.Get(), bitmap.Get());
+    SendMessageA(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT | PRF_ERASEBKGND);
+    const COLORREF body = GetPixel(dc.Get(), bounds.right / 2, bounds.bottom / 2);
+    if (body != CLR_INVALID) color = body;
+  }
+  m_pageColor = color;
+  m_pageBrush.Reset(CreateSolidBrush(color));
+}
+
+bool TfrmRamsweep::CreateChart(const ControlSpec& spec, int originX, int originY) {
+  m_chart = TPerformanceChart::Create(m_window, spec.id, originX + spec.x, originY + spec.y, spec.w, spec.h);
+  m_chartFont.Reset(MakeFont(12, "Arial", FW_BOLD));
+  m_chartScaleFont.Reset(MakeFont(11, "Arial", FW_BOLD));
+  if (!m_chart || !m_chartFont || !m_chartScaleFont) return false;
+  constexpr COLORREF kMaroon = RGB(128, 0, 0);
+  m_chart->SetCaption(spec.text);
+  m_chart->SetFont(m_chartFont.Get(), kMaroon);
+  if (!m_chart->SetScaleFont(m_chartScaleFont.Get(), kMaroon)) return false;
+  m_chart->OnGetMaxY = [](TPerformanceChart&, std::int64_t& MaxY) { MaxY = PerformanceChart1GetMaxY(MaxY); };
+  m_chart->OnGetYDisplay = [](TPerformanceChart&, std::int64_t Y, std::string& Display) {
+    Display = PerformanceChart1GetYDisplay(Y);
+  };
+  m_chart->SetErrorLabel(Control(Label26));
+  ShowWindow(m_chart->Handle(), SW_HIDE);
+  return true;
+}
+
+void TfrmRamsweep::PrepareControls() {
+  // the 41 amounts, in every list that chooses one
+  const int defaultIndex = DefaultAmountIndex(m_totalPhysical);
+  const HWND list = Control(lstMem);
+  for (std::int32_t amount : FreeAmounts) {
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AmountText(amount).c_str()));
+  }
+  SendMessageA(list, LB_SETCOLUMNWIDTH, 72, 0);
+  SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(defaultIndex), 0);
+  for (ControlId combo : {cboMenu1, cboMenu2, cboMenu3, cboRegular, cboCritical, cboAutoRun}) {
+    for (std::int32_t amount : FreeAmounts) {
+      SendMessageA(Control(combo), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AmountText(amount).c_str()));
+    }
+  }
+  for (const char* item : {"Show Ramsweep Pro", "Switch Background Activity", "Free 1", "Free 2", "Free 3"}) {
+    SendMessageA(Control(cboIconAction), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  }
+  for (ControlId combo : {cboHardAction, cboSoftAction}) {
+    for (const char* item : {"free memory", "do not free memory"}) {
+      SendMessageA(Control(combo), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+  }
+  for (ControlId combo : {cboIdleRegular, cboIdleCritical, cboIdleStartup}) {
+    for (const char* item : {"No", "Soft", "Hard"}) {
+      SendMessageA(Control(combo), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+  }
+
+  // ranges from the settings schema; "minutes" step by 5
+  for (const SettingControl& sc : kSettingControls) {
+    const SettingRow& row = SchemaRow(sc.setting);
+    if (sc.binding == Binding::UpDown) {
+      SendMessageA(Control(sc.control), UDM_SETRANGE32, static_cast<WPARAM>(row.min), row.max);
+    } else if (sc.binding == Binding::TrackPosition) {
+      SendMessageA(Control(sc.control), TBM_SETRANGE, FALSE, MAKELPARAM(row.min, row.max));
+      SendMessageA(Control(sc.control), TBM_SETTICFREQ, 1, 0);
+    }
+  }
+  UDACCEL fiveMinutes{0, 5};
+  SendMessageA(Control(udmin), UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&fiveMinutes));
+  SendMessageA(Control(txtMaxTimes), EM_LIMITTEXT, 2, 0);
+
+  // Every control starts at its default; the check box of the tray icon starts ticked, as the
+  // layout always had it, and loading takes it to the stored state.
+  const Settings defaults(defaultIndex);
+  for (const SettingControl& sc : kSettingControls) {
+    const std::int32_t value = defaults[sc.setting];
+    switch (sc.binding) {
+      case Binding::UpDown: SetPosition(sc.control, value); break;
+      case Binding::ItemIndex: SetItemIndex(sc.control, value); break;
+      case Binding::Check: SetChecked(sc.control, value != 0); break;
+      case Binding::TrackPosition: SendMessageA(Control(sc.control), TBM_SETPOS, TRUE, 1); break;
+      case Binding::KilobyteText: SetText(sc.control, FormatThousands(value)); break;
+    }
+  }
+  SetChecked(chkShowIcon, true);
+}
+
+void TfrmRamsweep::LoadSettings() {
+  Settings settings(ItemIndex(cboAutoRun));
+  settings.Load(m_registry);
+  for (const SettingControl& sc : kSettingControls) {
+    const std::int32_t value = settings[sc.setting];
+    switch (sc.binding) {
+      case Binding::UpDown: SetPosition(sc.control, value); break;
+      case Binding::ItemIndex: SetItemIndex(sc.control, value); break;
+      case Binding::TrackPosition: SendMessageA(Control(sc.control), TBM_SETPOS, TRUE, value); break;
+      case Binding::KilobyteText: SetText(sc.control, FormatThousands(value)); break;
+      case Binding::Check:
+        // a check box that changes runs its click handler, as a click would
+        if (Checked(sc.control) != (value != 0)) {
+          SetChecked(sc.control, value != 0);
+          OnCommand(sc.control, BN_CLICKED, Control(sc.control));
+        }
+        break;
+    }
+  }
+}
+
+void TfrmRamsweep::ApplyCommandLine() {
   CommandLineRequest request;
   request.ExitAfterFreeUp = ExitAfterFreeUp;
-  if (ParseCommandLine(m_args, m_registry, request)) {
+  if (ParseCommandLine(m_options.args, m_registry, request)) {
     CountdownLeft = request.Countdown;
-    const std::int32_t amount = request.AmountMB == 0 ? DefaultAmountMB(m_totalPhysical) : request.AmountMB;
+    std::int32_t amount = request.AmountMB;
+    if (amount == 0) {
+      const int selected = ItemIndex(lstMem);
+      amount = selected >= 0 ? FreeAmounts[selected] : FreeAmounts[0];
+    }
+    ExitAfterFreeUp = request.ExitAfterFreeUp;
     StartFreeUp(amount, request.MaxPasses, request.Countdown, request.IdleMode);
+    ShowPage(Page::Statistics);
     UpdateStatusCaption();
   }
-  ExitAfterFreeUp = request.ExitAfterFreeUp;
   m_startMinimised = request.StartMinimised;
-  return true;
 }
 
 void TfrmRamsweep::ShowAtStart(int processShowCommand) {
@@ -151,23 +520,90 @@ void TfrmRamsweep::ShowAtStart(int processShowCommand) {
   UpdateWindow(m_window);
 }
 
+// ---- settings ----
+
+Settings TfrmRamsweep::SettingsFromControls() const {
+  Settings settings(-1);
+  for (const SettingControl& sc : kSettingControls) {
+    std::int32_t value = 0;
+    switch (sc.binding) {
+      case Binding::UpDown: value = Position(sc.control); break;
+      case Binding::ItemIndex: value = ItemIndex(sc.control); break;
+      case Binding::Check: value = Checked(sc.control) ? 1 : 0; break;
+      case Binding::TrackPosition:
+        value = static_cast<std::int32_t>(SendMessageA(Control(sc.control), TBM_GETPOS, 0, 0));
+        break;
+      case Binding::KilobyteText: value = ParseThousands(Text(sc.control)).value_or(0); break;
+    }
+    settings.Set(sc.setting, value);
+  }
+  return settings;
+}
+
+void TfrmRamsweep::SaveSettings() {
+  if (!WindowCreated) return;
+  SettingsFromControls().Save(m_registry);
+  WriteAutoRunEntry();
+}
+
+void TfrmRamsweep::WriteAutoRunEntry() {
+  if (Checked(chkAutoRun)) {
+    m_registry.WriteRegString(kRunKey, kRunValue, "\"" + m_options.programPath + "\" Startup");
+  } else {
+    m_registry.DeleteRegValue(kRunKey, kRunValue);
+  }
+}
+
+// ---- closing ----
+
+bool TfrmRamsweep::FormCloseQuery() {
+  // A running free-up cannot be stopped, so the window stays until it ends; the settings are
+  // saved either way.
+  bool canClose = !Busy;
+  try {
+    SaveSettings();
+  } catch (const RegistryError& e) {
+    MessageBoxA(m_window, ErrorBoxText(e.what()).c_str(), kProductName, MB_OK | MB_ICONERROR);
+    canClose = false;
+  }
+  return canClose;
+}
+
+void TfrmRamsweep::FormClose() { FocusWindow.Reset(); }
+
+// ---- free-up ----
+
 void TfrmRamsweep::StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, std::int32_t Countdown,
                                std::int32_t IdleMode) {
   if (Busy) return;
   Busy = true;
+  Enable(butAlloc, false);
   CurrentPass = 0;
   IdleProgress = 0;
 
   TFreeThread worker;
-  ConfigureIdle(worker, IdleMode, kSoftIdleDefaults, kHardIdleDefaults);
+  const IdleProfile soft{Position(udSoftPercent), Position(udSoftSeconds), ItemIndex(cboSoftAction) == 0};
+  const IdleProfile hard{Position(udHardPercent), Position(udHardSeconds), ItemIndex(cboHardAction) == 0};
+  ConfigureIdle(worker, IdleMode, soft, hard);
   worker.NotifyWindow = m_window;
   worker.MaxPasses = MaxPasses;
   worker.AmountMB = AmountMB;
   worker.Countdown = Countdown;
-  if (!StartFreeThread(worker)) {
+  m_lastWorker = worker;
+  if (!m_options.startWorker(worker)) {
     // Without a thread the free-up ends at once, as a failed one does.
     PostMessageA(m_window, WM_FREEUP_DONE, 0, 0);
   }
+}
+
+void TfrmRamsweep::OnFreeUpDone() {
+  Busy = false;
+  if (ExitAfterFreeUp) {
+    PostMessageA(m_window, WM_CLOSE, 0, 0);
+  } else {
+    Enable(butAlloc, true);
+  }
+  UpdateStatusCaption();
 }
 
 void TfrmRamsweep::ReadFreeBytes() { FreeBytes = ReadMemoryStatus().AvailablePhysical; }
@@ -175,45 +611,240 @@ void TfrmRamsweep::ReadFreeBytes() { FreeBytes = ReadMemoryStatus().AvailablePhy
 void TfrmRamsweep::UpdateStatusCaption() {
   ReadFreeBytes();
   const FreeUpProgress progress{Busy, CountdownLeft, CurrentPass, IdleProgress};
-  const std::string caption = StatusCaption(progress, true, FreeBytes, m_decimalSeparator);
+  const std::string caption = StatusCaption(progress, Checked(chkCaption), FreeBytes, m_decimalSeparator);
   SetWindowTextA(m_window, caption.c_str());
-  const std::string status =
-      "Available RAM to applications: " + FormatFreeMegabytes(FreeBytes, m_decimalSeparator) + " MB";
-  SetWindowTextA(m_status, status.c_str());
 }
 
-void TfrmRamsweep::Timer1Timer() { UpdateStatusCaption(); }
-
-void TfrmRamsweep::FormCloseQuery() {
-  // A running free-up cannot be stopped, so the window stays until it ends.
-  if (!Busy) DestroyWindow(m_window);
+void TfrmRamsweep::Timer1Timer() {
+  ReadFreeBytes();
+  m_chart->AddValue(static_cast<std::int64_t>(FreeBytes));
+  UpdateStatusCaption();
 }
 
-void TfrmRamsweep::ShowRamsweepPro1Click() {
-  ShowWindow(m_window, IsIconic(m_window) ? SW_RESTORE : SW_SHOW);
-  SetForegroundWindow(m_window);
-}
-
-LRESULT TfrmRamsweep::OnPresenceQuery(WPARAM wParam, LPARAM lParam) {
-  const bool magic = wParam == static_cast<WPARAM>(PRESENCE_MAGIC) && lParam == static_cast<LPARAM>(PRESENCE_MAGIC);
-  return magic ? PRESENCE_MAGIC : 0;
-}
+void TfrmRamsweep::RefreshMemoryReading() { ReadFreeBytes(); }
 
 void TfrmRamsweep::OnRemoteFreeUp(WPARAM wParam, LPARAM lParam) {
-  RemoteFreeUp request = UnpackRemoteFreeUp(static_cast<std::uint32_t>(wParam), static_cast<std::int32_t>(lParam));
-  // Another program may post anything: an amount no block can hold is not a request.
-  if (request.AmountMB < 0 || request.AmountMB > TFreeThread::kMaxAmountMB) return;
-  if (request.AmountMB == 0) request.AmountMB = DefaultAmountMB(ReadMemoryStatus().TotalPhysical);
-  StartFreeUp(request.AmountMB, request.MaxPasses, request.Countdown, 0);
+  const auto request = AcceptRemoteFreeUp(static_cast<std::uint32_t>(wParam), static_cast<std::int32_t>(lParam),
+                                          DefaultAmountMB(ReadMemoryStatus().TotalPhysical));
+  if (request) StartFreeUp(request->AmountMB, request->MaxPasses, request->Countdown, 0);
 }
 
-void TfrmRamsweep::OnFreeUpDone() {
-  Busy = false;
-  if (ExitAfterFreeUp) {
-    PostMessageA(m_window, WM_CLOSE, 0, 0);
-    return;
+// ---- control events ----
+
+void TfrmRamsweep::OnCommand(int id, int code, HWND) {
+  switch (id) {
+    case butAlloc:
+      if (code == BN_CLICKED) butAllocClick();
+      return;
+    case lstMem:
+      if (code == LBN_DBLCLK) butAllocClick();
+      return;
+    case IDCANCEL:  // Esc presses the page's "Minimize"
+    case butClose1:
+    case butClose2:
+    case butClose3:
+    case butClose4:
+    case butClose5:
+    case butClose6:
+    case butClose10:
+      if (code == BN_CLICKED) butClose1Click();
+      return;
+    case Button1: OpenHelp("Ramsweepory"); return;
+    case Button2: OpenHelp("Statistics"); return;
+    case Button3: OpenHelp("Background"); return;
+    case Button4: OpenHelp("Startup"); return;
+    case Button5: OpenHelp("Icon"); return;
+    case Button17: OpenHelp("Idle"); return;
+    case chkCaption:
+      if (code == BN_CLICKED) chkCaptionClick();
+      return;
+    case Label26:
+      if (code == STN_CLICKED || code == STN_DBLCLK) Label26Click();
+      return;
+    case chkAutoRun:
+      if (code == BN_CLICKED) chkAutoRunClick();
+      return;
+    default: return;
+  }
+}
+
+LRESULT TfrmRamsweep::OnNotify(const NMHDR& header) {
+  if (header.idFrom == PageControl1 && header.code == TCN_SELCHANGE) {
+    ShowPage(static_cast<Page>(SendMessageA(header.hwndFrom, TCM_GETCURSEL, 0, 0)));
+    return 0;
+  }
+  if (header.code == UDN_DELTAPOS && (header.idFrom == udCritical || header.idFrom == udYellow)) {
+    const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
+    // Only the direction counts; the up-down's own position plays no part.
+    const bool up = change.iDelta > 0;
+    if (header.idFrom == udCritical) {
+      udCriticalClick(up);
+    } else {
+      udYellowClick(up);
+    }
+    return TRUE;
+  }
+  return 0;
+}
+
+void TfrmRamsweep::butAllocClick() {
+  const int selected = ItemIndex(lstMem);
+  if (!Busy && selected >= 0) {
+    const std::int32_t passes = ManualPasses(Text(txtMaxTimes));
+    StartFreeUp(FreeAmounts[selected], passes, 0, 0);
+    SetPosition(UpDown1, passes);
+    ShowPage(Page::Statistics);
   }
   UpdateStatusCaption();
 }
+
+void TfrmRamsweep::butClose1Click() { PostMessageA(m_window, WM_SYSCOMMAND, SC_MINIMIZE, 0); }
+
+void TfrmRamsweep::OnSysCommand(WPARAM command, LPARAM lParam) {
+  DefWindowProcA(m_window, WM_SYSCOMMAND, command, lParam);
+}
+
+void TfrmRamsweep::OpenHelp(const char* topic) {
+  if (PathFileExistsA(m_helpFile.c_str())) {
+    WinHelpA(m_window, m_helpFile.c_str(), HELP_CONTENTS, 0);
+    const std::string macro = std::string("JumpID(\"\",\"") + topic + "\")";
+    WinHelpA(m_window, m_helpFile.c_str(), HELP_COMMAND, reinterpret_cast<ULONG_PTR>(macro.c_str()));
+    return;
+  }
+  // No system here can show the old help format: the same topics live in one HTML page.
+  const std::string page = FolderOf(m_options.programPath) + "rswpro4.html";
+  char url[2 * MAX_PATH] = {};
+  DWORD length = sizeof url;
+  if (FAILED(UrlCreateFromPathA(page.c_str(), url, &length, 0))) return;
+  const std::string target = std::string(url) + "#" + topic;
+  // A file opened by its path loses the "#topic" part, so the browser is given the whole address.
+  char browser[MAX_PATH] = {};
+  DWORD browserLength = MAX_PATH;
+  if (SUCCEEDED(AssocQueryStringA(0, ASSOCSTR_EXECUTABLE, ".html", "open", browser, &browserLength))) {
+    ShellExecuteA(m_window, "open", browser, target.c_str(), nullptr, SW_SHOWNORMAL);
+  } else {
+    ShellExecuteA(m_window, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
+}
+
+void TfrmRamsweep::chkCaptionClick() { UpdateStatusCaption(); }
+
+void TfrmRamsweep::Label26Click() {
+  SetChecked(chkCaption, !Checked(chkCaption));
+  chkCaptionClick();
+  SetFocus(Control(chkCaption));
+}
+
+void TfrmRamsweep::chkAutoRunClick() {
+  UpdateStartupControls();
+  if (!SettingsLoading) SaveSettings();
+}
+
+void TfrmRamsweep::UpdateStartupControls() {
+  const bool on = Checked(chkAutoRun);
+  for (ControlId id : {cboAutoRun, udAutoTimes, udAutoDelay, cboIdleStartup, labAutoFreeUp, labAutoNotMore, labAutoWait,
+                       labAutoUse, labAutoIdle, labAutoTimes, labAutoSeconds, Edit4, Edit6}) {
+    Enable(id, on);
+  }
+}
+
+void TfrmRamsweep::TrackBar1Change() {
+  const auto position = std::clamp<LRESULT>(SendMessageA(Control(TrackBar1), TBM_GETPOS, 0, 0), 0,
+                                            static_cast<LRESULT>(RefreshIntervals.size()) - 1);
+  const RefreshInterval& interval = RefreshIntervals[static_cast<std::size_t>(position)];
+  SetTimer(m_window, kTimer1, interval.milliseconds, nullptr);
+  SetText(Label3, "Refresh every " + std::string(interval.label));
+}
+
+void TfrmRamsweep::udCriticalClick(bool up) {
+  const auto current = ParseThousands(Text(txtCritical));
+  if (!current) return;
+  SetText(txtCritical, FormatThousands(StepThreshold(*current, up, kCriticalLowerStop)));
+  RefreshMemoryReading();
+}
+
+void TfrmRamsweep::udYellowClick(bool up) {
+  const auto current = ParseThousands(Text(txtYellow));
+  if (!current) return;
+  SetText(txtYellow, FormatThousands(StepThreshold(*current, up, kYellowLowerStop)));
+  RefreshMemoryReading();
+}
+
+void TfrmRamsweep::ShowRamsweepPro1Click() {
+  ShowWindow(m_window, SW_SHOW);
+  if (IsIconic(m_window)) ShowWindow(m_window, SW_RESTORE);
+  SetForegroundWindow(m_window);
+}
+
+void TfrmRamsweep::ShowPage(Page page) {
+  m_page = page;
+  SendMessageA(Control(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  for (int i = 0; i < kPageCount; ++i) {
+    if (i == static_cast<int>(page)) continue;
+    for (HWND control : m_pageControls[i]) ShowWindow(control, SW_HIDE);
+  }
+  for (HWND control : m_pageControls[static_cast<int>(page)]) {
+    // labNext shows only while regular free-ups are ticked
+    if (GetDlgCtrlID(control) == labNext && !Checked(chkRegular)) continue;
+    ShowWindow(control, SW_SHOW);
+  }
+}
+
+LRESULT TfrmRamsweep::OnCtlColorStatic(HDC dc, HWND control) {
+  const int id = GetDlgCtrlID(control);
+  const bool onSilver = id == panAbout || id == Label5 || id == lblVersion || id == mdURLLabel1 || id == mdURLLabel2;
+  if (id == Label15) SetTextColor(dc, RGB(255, 255, 0));
+  if (id == Label5) SetTextColor(dc, RGB(255, 0, 0));
+  if (id == mdURLLabel1 || id == mdURLLabel2) SetTextColor(dc, RGB(0, 0, 255));
+  if (onSilver) {
+    SetBkColor(dc, kSilver);
+    return reinterpret_cast<LRESULT>(m_silverBrush.Get());
+  }
+  char className[16] = {};
+  GetClassNameA(control, className, sizeof className);
+  // read-only edits keep their own look
+  if (lstrcmpiA(className, "Edit") == 0 || !m_pageBrush) {
+    return DefWindowProcA(m_window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+  }
+  SetBkColor(dc, m_pageColor);
+  return reinterpret_cast<LRESULT>(m_pageBrush.Get());
+}
+
+// ---- control access ----
+
+bool TfrmRamsweep::Checked(ControlId id) const { return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TfrmRamsweep::SetChecked(ControlId id, bool checked) {
+  SendMessageA(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int TfrmRamsweep::ItemIndex(ControlId id) const {
+  const HWND control = Control(id);
+  char className[16] = {};
+  GetClassNameA(control, className, sizeof className);
+  const bool list = lstrcmpiA(className, "ListBox") == 0;
+  return static_cast<int>(SendMessageA(control, list ? LB_GETCURSEL : CB_GETCURSEL, 0, 0));
+}
+
+void TfrmRamsweep::SetItemIndex(ControlId id, int index) {
+  SendMessageA(Control(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int TfrmRamsweep::Position(ControlId id) const {
+  return static_cast<int>(SendMessageA(Control(id), UDM_GETPOS32, 0, 0));
+}
+
+void TfrmRamsweep::SetPosition(ControlId id, int position) { SendMessageA(Control(id), UDM_SETPOS32, 0, position); }
+
+std::string TfrmRamsweep::Text(ControlId id) const {
+  const HWND control = Control(id);
+  std::string text(static_cast<std::size_t>(GetWindowTextLengthA(control)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextA(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void TfrmRamsweep::SetText(ControlId id, const std::string& text) { SetWindowTextA(Control(id), text.c_str()); }
+
+void TfrmRamsweep::Enable(ControlId id, bool enabled) { EnableWindow(Control(id), enabled); }
 
 }  // namespace rsw::win32

@@ -1,59 +1,145 @@
 #pragma once
-// The main window: answers the single-instance protocol, runs free-ups in the worker and shows
-// their progress and the free memory in its caption.
+// The main window: seven pages of settings and commands, the free-up state and its caption, the
+// single-instance protocol, minimising and closing.
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/StatusCaption.h"
+#include "engine/TFreeThread.h"
+#include "shell/Settings.h"
 #include "shell/uRegistry.h"
+#include "shell/win32/MainWindowLayout.h"
+#include "shell/win32/ScopedHandles.h"
 
 namespace rsw::win32 {
 
+class TPerformanceChart;
+
 class TfrmRamsweep {
  public:
-  // Registers the window class once per process.
+  // Starts a worker thread with a copy of the given fields; false when none could be started.
+  using WorkerStarter = std::function<bool(const TFreeThread&)>;
+
+  struct Options {
+    std::vector<std::string> args;  // the command line, program path excluded
+    WorkerStarter startWorker;      // empty: a real worker thread
+    std::string programPath;        // empty: this program's file
+  };
+
   static bool RegisterClass(HINSTANCE instance);
   // Creates the window (not yet shown); nullptr when creation failed.
-  static std::unique_ptr<TfrmRamsweep> Create(HINSTANCE instance, const uRegistry& registry,
-                                              std::vector<std::string> args);
+  static std::unique_ptr<TfrmRamsweep> Create(HINSTANCE instance, const uRegistry& registry, Options options);
   ~TfrmRamsweep();
   TfrmRamsweep(const TfrmRamsweep&) = delete;
   TfrmRamsweep& operator=(const TfrmRamsweep&) = delete;
 
   HWND Handle() const { return m_window; }
-  // Shows the window as the process was asked to start: minimised for the start-up free-up or
-  // a minimise show command, never maximised.
+  HWND Control(ControlId id) const { return GetDlgItem(m_window, id); }
+  // Shows the window as the process was asked to start: minimised for the start-up free-up or a
+  // minimise show command, never maximised.
   void ShowAtStart(int processShowCommand);
 
-  // Starts a free-up in the worker unless one is running; the only way a free-up begins.
+  // The one way a free-up begins; ignored while one runs.
   void StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, std::int32_t Countdown, std::int32_t IdleMode);
   void UpdateStatusCaption();
 
+  // For tests: the state a user sees through the window.
+  bool IsBusy() const { return Busy; }
+  const TFreeThread& LastWorker() const { return m_lastWorker; }
+  Page ActivePage() const { return m_page; }
+  bool IsSettingsLoading() const { return SettingsLoading; }
+
  private:
-  TfrmRamsweep(const uRegistry& registry, std::vector<std::string> args);
+  TfrmRamsweep(const uRegistry& registry, Options options);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
+  // creation
   bool FormCreate();
-  void FormCloseQuery();
-  void Timer1Timer();
-  void ReadFreeBytes();
-  void ShowRamsweepPro1Click();
-  LRESULT OnPresenceQuery(WPARAM wParam, LPARAM lParam);
-  void OnRemoteFreeUp(WPARAM wParam, LPARAM lParam);
+  bool CreateControls();
+  bool CreateChart(const ControlSpec& spec, int originX, int originY);
+  void MatchPageColor();
+  void PrepareControls();
+  void LoadSettings();
+  void ApplyCommandLine();
+
+  // settings between controls and registry
+  Settings SettingsFromControls() const;
+  void SaveSettings();
+  void WriteAutoRunEntry();
+
+  // closing
+  bool FormCloseQuery();
+  void FormClose();
+
+  // free-up progress
   void OnFreeUpDone();
+  void ReadFreeBytes();
+  void Timer1Timer();
+
+  // control events
+  void OnCommand(int id, int code, HWND control);
+  LRESULT OnNotify(const NMHDR& header);
+  void butAllocClick();
+  void butClose1Click();
+  void OpenHelp(const char* topic);
+  void chkCaptionClick();
+  void Label26Click();
+  void chkAutoRunClick();
+  void UpdateStartupControls();
+  void TrackBar1Change();
+  void udCriticalClick(bool up);
+  void udYellowClick(bool up);
+  void RefreshMemoryReading();
+  void ShowRamsweepPro1Click();
+  void OnRemoteFreeUp(WPARAM wParam, LPARAM lParam);
+  void OnSysCommand(WPARAM command, LPARAM lParam);
+  void ShowPage(Page page);
+  LRESULT OnCtlColorStatic(HDC dc, HWND control);
+
+  // control access
+  bool Checked(ControlId id) const;
+  void SetChecked(ControlId id, bool checked);
+  int ItemIndex(ControlId id) const;
+  void SetItemIndex(ControlId id, int index);
+  int Position(ControlId id) const;
+  void SetPosition(ControlId id, int position);
+  std::string Text(ControlId id) const;
+  void SetText(ControlId id, const std::string& text);
+  void Enable(ControlId id, bool enabled);
 
   HWND m_window = nullptr;
-  HWND m_status = nullptr;
   const uRegistry& m_registry;
-  std::vector<std::string> m_args;
+  Options m_options;
   std::string m_decimalSeparator = ".";
+  std::string m_helpFile;  // "rswpro4.hlp" in the program's folder
   bool m_startMinimised = false;
+  Page m_page = Page::Statistics;
+  std::array<std::vector<HWND>, kPageCount> m_pageControls;
+  HWND m_tooltip = nullptr;
+  ScopedWindow FocusWindow;
+  ScopedFont m_font;
+  ScopedFont m_boldFont;
+  ScopedFont m_titleFont;
+  ScopedFont m_linkFont;
+  ScopedFont m_chartFont;
+  ScopedFont m_chartScaleFont;
+  ScopedBrush m_silverBrush;
+  ScopedBrush m_pageBrush;
+  COLORREF m_pageColor = 0;
+  std::unique_ptr<TPerformanceChart> m_chart;  // PerformanceChart1
+  TFreeThread m_lastWorker;
+
+  // creation state
+  bool SettingsLoading = false;
+  bool WindowCreated = false;
 
   // free-up state
   bool Busy = false;
