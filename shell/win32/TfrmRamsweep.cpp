@@ -187,6 +187,7 @@ std::unique_ptr<TfrmRamsweep> TfrmRamsweep::Create(HINSTANCE instance, const uRe
 LRESULT CALLBACK TfrmRamsweep::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* self = static_cast<TfrmRamsweep*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    if (!self) return FALSE;  // only Create makes this window
     self->m_window = window;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
@@ -702,6 +703,8 @@ void TfrmRamsweep::butClose1Click() { PostMessageA(m_window, WM_SYSCOMMAND, SC_M
 
 void TfrmRamsweep::OnSysCommand(WPARAM command, LPARAM lParam) {
   DefWindowProcA(m_window, WM_SYSCOMMAND, command, lParam);
+  // With the tray icon shown, a minimised program lives only there: no taskbar button.
+  if ((command & 0xFFF0) == SC_MINIMIZE && Checked(chkShowIcon) && TrayReady) ShowWindow(m_window, SW_HIDE);
 }
 
 void TfrmRamsweep::OpenHelp(const char* topic) {

@@ -138,6 +138,7 @@ class TfrmRamsweep {
   TFreeThread m_lastWorker;
 
   // creation state
+  bool TrayReady = false;  // the tray icons are loaded
   bool SettingsLoading = false;
   bool WindowCreated = false;
 

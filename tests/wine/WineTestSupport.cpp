@@ -117,6 +117,59 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+bool SaveWindowPicture(HWND window, const std::string& path) {
+  RECT bounds{};
+  if (!GetWindowRect(window, &bounds)) return false;
+  const int width = bounds.right - bounds.left;
+  const int height = bounds.bottom - bounds.top;
+  const HDC screen = GetDC(nullptr);
+  win32::ScopedMemoryDc dc(CreateCompatibleDC(screen));
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as the file stores it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  win32::ScopedBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  bool copied = false;
+  if (dc && bitmap) {
+    const win32::ScopedSelection selection(dc.Get(), bitmap.Get());
+    copied = BitBlt(dc.Get(), 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY) != FALSE;
+    GdiFlush();
+  }
+  ReleaseDC(nullptr, screen);
+  if (!copied) return false;
+
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  const DWORD imageSize = stride * static_cast<DWORD>(height);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + imageSize;
+  info.bmiHeader.biSizeImage = imageSize;
+  win32::ScopedHandle out(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (out.Get() == INVALID_HANDLE_VALUE) {
+    out.Release();
+    return false;
+  }
+  DWORD written = 0;
+  return WriteFile(out.Get(), &file, sizeof file, &written, nullptr) &&
+         WriteFile(out.Get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
+         WriteFile(out.Get(), bits, imageSize, &written, nullptr);
+}
+
+std::string PictureFolder() {
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string folder(exe);
+  folder = folder.substr(0, folder.find_last_of("\\/") + 1) + "screenshots";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder + "\\";
+}
+
 void EndStrayInstances() {
   for (HWND window : MainWindows(0)) {
     DWORD owner = 0;

@@ -43,6 +43,12 @@ bool WaitUntilWithoutPumping(const std::function<bool()>& condition, std::chrono
 
 std::string WindowText(HWND window);
 
+// Saves what the screen shows of `window` (frame included) as a 24-bit BMP file.
+bool SaveWindowPicture(HWND window, const std::string& path);
+
+// A folder beside the test program for pictures a person can look at; created when missing.
+std::string PictureFolder();
+
 // Every "TfrmRamsweep" window of another process, ended along with its process.
 void EndStrayInstances();
 

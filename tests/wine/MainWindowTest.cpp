@@ -1,0 +1,559 @@
+// The real main window, created in this process over the real registry (the test prefix's) or an
+// in-memory one, driven through its controls and messages.
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "engine/FreeAmounts.h"
+#include "engine/win32/Win32FreeUp.h"
+#include "shell/MemoryRegistry.h"
+#include "shell/Messages.h"
+#include "shell/SettingsKey.h"
+#include "shell/win32/TfrmRamsweep.h"
+#include "shell/win32/Win32Registry.h"
+#include "wine/WineTestSupport.h"
+
+namespace rsw::test {
+namespace {
+
+using namespace std::chrono_literals;
+using win32::TfrmRamsweep;
+using namespace win32;  // control identifiers
+
+constexpr const char* kSettingsPath = "Software\\Vondrel Aske\\Ramsweep Pro";
+constexpr const char* kRunPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::string Caption(HWND window) { return WindowText(window); }
+
+// The caption without the free-memory figure in front.
+std::string State(HWND window) {
+  const std::string caption = Caption(window);
+  const std::size_t at = caption.find("Ramsweep Pro");
+  return at == std::string::npos ? caption : caption.substr(at);
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  win32::Win32Registry backend;
+  uRegistry registry{backend};
+  std::vector<TFreeThread> started;  // free-ups the window asked for, when recording
+
+  void SetUp() override {
+    ClearSettings();
+    TfrmRamsweep::RegisterClass(GetModuleHandleA(nullptr));
+  }
+  void TearDown() override {
+    form.reset();
+    DrainQuit();
+    ClearSettings();
+    UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
+  }
+  static void ClearSettings() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsPath);
+    HKEY run = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kRunPath, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+      RegDeleteValueA(run, "Ramsweep Pro");
+      RegCloseKey(run);
+    }
+  }
+  // The window posts WM_QUIT when it goes; this thread runs no message loop of its own.
+  static void DrainQuit() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+
+  void Store(const char* name, std::int32_t value) { registry.WriteRegInteger(kSettingsKey, name, value); }
+  std::int32_t Stored(const char* name) const { return registry.ReadRegInteger(kSettingsKey, name, -999); }
+
+  // Creates the window; free-ups are recorded and never end unless `realWorker`.
+  TfrmRamsweep& Open(std::vector<std::string> args = {}, bool realWorker = false, const uRegistry* other = nullptr) {
+    TfrmRamsweep::Options options;
+    options.args = std::move(args);
+    if (!realWorker) {
+      options.startWorker = [this](const TFreeThread& worker) {
+        started.push_back(worker);
+        return true;
+      };
+    }
+    options.programPath = "C:\\Tools\\rswpro.exe";
+    form = TfrmRamsweep::Create(GetModuleHandleA(nullptr), other ? *other : registry, std::move(options));
+    EXPECT_TRUE(form);
+    return *form;
+  }
+  HWND Item(ControlId id) const { return form->Control(id); }
+  bool Checked(ControlId id) const { return SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  int ComboIndex(ControlId id) const { return static_cast<int>(SendMessageA(Item(id), CB_GETCURSEL, 0, 0)); }
+  int UpDown(ControlId id) const { return static_cast<int>(SendMessageA(Item(id), UDM_GETPOS32, 0, 0)); }
+  void Click(ControlId id) {
+    SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(Item(id)));
+  }
+  bool Close() {
+    const HWND window = form->Handle();
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    return !IsWindow(window);
+  }
+
+  std::unique_ptr<TfrmRamsweep> form;
+};
+
+TEST_F(MainWindow, EmptyRegistryShowsTheDefaultsAndTheFirstCloseWritesThem) {
+  TfrmRamsweep& window = Open();
+  EXPECT_EQ(window.ActivePage(), Page::Statistics);
+  EXPECT_FALSE(window.IsSettingsLoading());
+  EXPECT_FALSE(Checked(chkShowIcon)) << "the layout's ticked box follows the stored default";
+  EXPECT_FALSE(Checked(chkBackground));
+  EXPECT_TRUE(Checked(chkRegular));
+  EXPECT_TRUE(Checked(chkCritical));
+  EXPECT_TRUE(Checked(chkCaption));
+  EXPECT_FALSE(Checked(chkAutoRun));
+  EXPECT_EQ(SendMessageA(Item(TrackBar1), TBM_GETPOS, 0, 0), 3);
+  EXPECT_EQ(WindowText(Item(Label3)), "Refresh every 2 sec");
+  EXPECT_EQ(UpDown(UpDown1), 2);
+  EXPECT_EQ(WindowText(Item(txtMaxTimes)), "2");
+  EXPECT_EQ(WindowText(Item(txtCritical)), "500");
+  EXPECT_EQ(WindowText(Item(txtYellow)), "3.000");
+  EXPECT_EQ(WindowText(Item(Edit6)), "15");
+  EXPECT_EQ(ComboIndex(cboMenu1), 2);
+  EXPECT_EQ(ComboIndex(cboIconAction), 1);
+  EXPECT_EQ(ComboIndex(cboIdleCritical), 2);
+  EXPECT_EQ(ComboIndex(cboSoftAction), 1);
+  const int defaultIndex = DefaultAmountIndex(win32::ReadMemoryStatus().TotalPhysical);
+  EXPECT_EQ(SendMessageA(Item(lstMem), LB_GETCURSEL, 0, 0), defaultIndex);
+  EXPECT_EQ(ComboIndex(cboAutoRun), defaultIndex);
+  EXPECT_EQ(SendMessageA(Item(lstMem), LB_GETCOUNT, 0, 0), 41);
+  EXPECT_TRUE(std::regex_match(Caption(window.Handle()), std::regex(R"(\d+[.,]\d+ MB - Ramsweep Pro)")))
+      << Caption(window.Handle());
+  // the startup options are disabled while "Run automatically with Windows" is not ticked
+  EXPECT_FALSE(IsWindowEnabled(Item(cboAutoRun)));
+  EXPECT_FALSE(IsWindowEnabled(Item(Edit4)));
+  EXPECT_TRUE(IsWindowEnabled(Item(grpStartupOptions)));
+  EXPECT_EQ(Stored("Refresh"), -999) << "nothing is written before the first save";
+
+  ASSERT_TRUE(Close());
+  EXPECT_EQ(Stored("Refresh"), 3);
+  EXPECT_EQ(Stored("Times"), 2);
+  EXPECT_EQ(Stored("Show"), 1);
+  EXPECT_EQ(Stored("Icon"), 0);
+  EXPECT_EQ(Stored("Background"), 0);
+  EXPECT_EQ(Stored("Regular"), 1);
+  EXPECT_EQ(Stored("RegularMinutes"), 30);
+  EXPECT_EQ(Stored("CriticalRAM 4.1"), 500);
+  EXPECT_EQ(Stored("Yellow 4.1"), 3000);
+  EXPECT_EQ(Stored("StartupAmount"), defaultIndex);
+  EXPECT_EQ(Stored("StartupDelay"), 15);
+  EXPECT_EQ(Stored("IconAction"), 1);
+  EXPECT_EQ(Stored("CriticalRAM"), -999);
+  EXPECT_EQ(Stored("Yellow"), -999);
+  EXPECT_EQ(registry.ListRegValueNames(kSettingsKey).size(), 30u);
+}
+
+TEST_F(MainWindow, OlderNamesDefaultTheNewerOnesAndStayAsTheyWere) {
+  Store("CriticalRAM", 750);
+  Store("Yellow", 1500);
+  Store("Yellow 4.1", 12500);
+  Open();
+  EXPECT_EQ(WindowText(Item(txtCritical)), "750");
+  EXPECT_EQ(WindowText(Item(txtYellow)), "12.500");
+  ASSERT_TRUE(Close());
+  EXPECT_EQ(Stored("CriticalRAM 4.1"), 750);
+  EXPECT_EQ(Stored("Yellow 4.1"), 12500);
+  EXPECT_EQ(Stored("CriticalRAM"), 750);
+  EXPECT_EQ(Stored("Yellow"), 1500);
+}
+
+TEST_F(MainWindow, NewerNameOverridesTheOlder) {
+  Store("CriticalRAM", 750);
+  Store("CriticalRAM 4.1", 1500);
+  Open();
+  EXPECT_EQ(WindowText(Item(txtCritical)), "1.500");
+}
+
+TEST_F(MainWindow, DamagedValuesFallBack) {
+  Store("Refresh", 25);
+  Store("Show", 2);
+  Store("Regular", 2);
+  Store("Icon", 2);
+  Store("Menu1", 99);
+  Store("Times", 0);
+  Store("StartupDelay", 99999);
+  registry.WriteRegString(kSettingsKey, "Background", "1");
+  Open();
+  EXPECT_EQ(SendMessageA(Item(TrackBar1), TBM_GETPOS, 0, 0), 10);
+  EXPECT_EQ(WindowText(Item(Label3)), "Refresh every 60 sec");
+  EXPECT_TRUE(Checked(chkCaption));
+  EXPECT_TRUE(Checked(chkRegular));
+  EXPECT_FALSE(Checked(chkShowIcon));
+  EXPECT_FALSE(Checked(chkBackground));
+  EXPECT_EQ(ComboIndex(cboMenu1), 2);
+  EXPECT_EQ(UpDown(UpDown1), 1);
+  EXPECT_EQ(UpDown(udAutoDelay), 3600);
+  ASSERT_TRUE(Close());
+  EXPECT_EQ(Stored("Refresh"), 10);
+  EXPECT_EQ(Stored("Show"), 1);
+  EXPECT_EQ(Stored("Menu1"), 2);
+}
+
+TEST_F(MainWindow, CloseIsRefusedWhileBusyButTheSettingsAreWritten) {
+  TfrmRamsweep& window = Open();
+  SendMessageA(Item(TrackBar1), TBM_SETPOS, TRUE, 5);
+  window.StartFreeUp(1, 1, 0, 0);
+  ASSERT_TRUE(window.IsBusy());
+  EXPECT_FALSE(IsWindowEnabled(Item(butAlloc)));
+  EXPECT_FALSE(Close());
+  EXPECT_EQ(Stored("Refresh"), 5);
+  // Windows' shut-down question gets the same answer
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_QUERYENDSESSION, 0, 0), FALSE);
+
+  SendMessageA(window.Handle(), WM_FREEUP_DONE, 0, 0);
+  EXPECT_FALSE(window.IsBusy());
+  EXPECT_TRUE(IsWindowEnabled(Item(butAlloc)));
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_TRUE(Close());
+}
+
+TEST_F(MainWindow, WriteErrorAtCloseIsShownAndTheWindowStays) {
+  MemoryRegistry memory;
+  const uRegistry readOnly(memory);
+  memory.SetReadOnly(RootKey::CurrentUser, kSettingsPath, true);
+  TfrmRamsweep& window = Open({}, false, &readOnly);
+
+  std::string boxText;
+  std::atomic<bool> stop{false};
+  std::thread answer([&] {
+    // the error box is modal on the window's thread: read it and press OK from here
+    while (!stop) {
+      if (const HWND box = FindWindowA("#32770", kProductName)) {
+        char text[512] = {};
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        boxText = text;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  const bool closed = Close();
+  stop = true;
+  answer.join();
+  EXPECT_FALSE(closed);
+  EXPECT_EQ(boxText, "Cannot create Key: HKEY_CURRENT_USER\\Software\\Vondrel Aske\\Ramsweep Pro.");
+  EXPECT_TRUE(IsWindow(window.Handle()));
+}
+
+TEST_F(MainWindow, RemoteFreeUpWithDefaultAmountLeavesTheWindowAlone) {
+  TfrmRamsweep& window = Open();
+  SendMessageA(Item(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(Page::Icon), 0);
+  NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageA(window.Handle(), WM_NOTIFY, PageControl1, reinterpret_cast<LPARAM>(&change));
+  ASSERT_EQ(window.ActivePage(), Page::Icon);
+
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_REMOTE_FREEUP, 196610, 0), 0);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].AmountMB, DefaultAmountMB(win32::ReadMemoryStatus().TotalPhysical));
+  EXPECT_EQ(started[0].MaxPasses, 2);
+  EXPECT_EQ(started[0].Countdown, 3);
+  EXPECT_FALSE(started[0].IdleDetect);
+  EXPECT_EQ(started[0].NotifyWindow, window.Handle());
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  EXPECT_EQ(window.ActivePage(), Page::Icon);
+  // no preset countdown: the caption waits for the worker's messages
+  EXPECT_EQ(State(window.Handle()), "Ramsweep Pro");
+
+  // a second request while busy is dropped
+  SendMessageA(window.Handle(), WM_REMOTE_FREEUP, PackRemoteWParam(0, 1), 8);
+  EXPECT_EQ(started.size(), 1u);
+}
+
+TEST_F(MainWindow, PresenceQueryAnswersOnlyTheMagicPair) {
+  TfrmRamsweep& window = Open();
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_PRESENCE_QUERY, PRESENCE_MAGIC, PRESENCE_MAGIC), PRESENCE_MAGIC);
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_PRESENCE_QUERY, PRESENCE_MAGIC, 0), 0);
+  EXPECT_EQ(SendMessageA(window.Handle(), WM_PRESENCE_QUERY, 1, PRESENCE_MAGIC), 0);
+}
+
+struct AllocCase {
+  std::string typed;
+  std::int32_t passes;
+};
+
+class AllocateAndFree : public MainWindow, public ::testing::WithParamInterface<AllocCase> {};
+
+TEST_P(AllocateAndFree, UsesTheTypedPassesWithinOneToTwenty) {
+  TfrmRamsweep& window = Open();
+  SendMessageA(Item(lstMem), LB_SETCURSEL, 5, 0);
+  SetWindowTextA(Item(txtMaxTimes), GetParam().typed.c_str());
+  Click(butAlloc);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].AmountMB, 10);
+  EXPECT_EQ(started[0].MaxPasses, GetParam().passes);
+  EXPECT_EQ(started[0].Countdown, 0);
+  EXPECT_FALSE(started[0].IdleDetect);
+  EXPECT_EQ(UpDown(UpDown1), GetParam().passes);
+  EXPECT_EQ(window.ActivePage(), Page::Statistics);
+  EXPECT_EQ(State(window.Handle()), "Ramsweep Pro - Working");
+  // busy: a second click starts nothing
+  Click(butAlloc);
+  EXPECT_EQ(started.size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Typed, AllocateAndFree,
+                         ::testing::Values(AllocCase{"0", 1}, AllocCase{"25", 20}, AllocCase{"", 1},
+                                           AllocCase{"7", 7}));
+
+TEST_F(MainWindow, DoubleClickOnTheListFreesTheClickedAmount) {
+  Open();
+  SendMessageA(Item(lstMem), LB_SETCURSEL, 40, 0);
+  SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(lstMem, LBN_DBLCLK), reinterpret_cast<LPARAM>(Item(lstMem)));
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].AmountMB, 512);
+  EXPECT_EQ(started[0].MaxPasses, 2);
+}
+
+TEST_F(MainWindow, IdleProfilesComeFromTheIdlePage) {
+  Store("HardPercent", 40);
+  Store("HardSeconds", 9);
+  Store("HardAction", 1);
+  Store("SoftPercent", 15);
+  Store("SoftSeconds", 120);
+  Store("SoftAction", 0);
+  TfrmRamsweep& window = Open();
+  window.StartFreeUp(4, 3, 0, 2);
+  SendMessageA(window.Handle(), WM_FREEUP_DONE, 0, 0);
+  window.StartFreeUp(4, 3, 0, 1);
+  ASSERT_EQ(started.size(), 2u);
+  EXPECT_TRUE(started[0].IdleDetect);
+  EXPECT_EQ(started[0].IdlePercent, 40);
+  EXPECT_EQ(started[0].IdleSeconds, 9);
+  EXPECT_FALSE(started[0].FreeIfNoIdle);
+  EXPECT_EQ(started[1].IdlePercent, 15);
+  EXPECT_EQ(started[1].IdleSeconds, 120);
+  EXPECT_TRUE(started[1].FreeIfNoIdle);
+}
+
+// A worker whose memory readings stay low, so every pass runs; each reading takes a moment,
+// so a test can watch the caption of every pass.
+class LowMemoryPlatform final : public win32::Win32FreeUpPlatform {
+ public:
+  std::uint64_t AvailablePhysicalBytes() override {
+    ::Sleep(400);
+    return 0;
+  }
+};
+
+TEST_F(MainWindow, CommandLineFreeUpCaptionsFromWaitingToEachPass) {
+  std::vector<std::thread> workers;
+  TfrmRamsweep::Options options;
+  options.args = {"D2", "T3", "F4"};
+  options.startWorker = [&](const TFreeThread& worker) {
+    workers.emplace_back([worker] {
+      LowMemoryPlatform platform;
+      worker.Execute(platform);
+    });
+    return true;
+  };
+  form = TfrmRamsweep::Create(GetModuleHandleA(nullptr), registry, options);
+  ASSERT_TRUE(form);
+  const HWND window = form->Handle();
+  // the countdown is preset, so the first caption already shows it
+  std::vector<std::string> seen{State(window)};
+  EXPECT_EQ(seen.front(), "Ramsweep Pro - Waiting (2)");
+  WaitUntil(
+      [&] {
+        const std::string now = State(window);
+        if (now != seen.back()) seen.push_back(now);
+        return !form->IsBusy();
+      },
+      30s);
+  for (auto& t : workers) t.join();
+  const std::vector<std::string> passes{"Ramsweep Pro - Working", "Ramsweep Pro - Working (2)",
+                                        "Ramsweep Pro - Working (3)", "Ramsweep Pro"};
+  auto it = seen.begin();
+  for (const std::string& expected : passes) {
+    it = std::find(it, seen.end(), expected);
+    ASSERT_NE(it, seen.end()) << "missing " << expected << " after " << ::testing::PrintToString(seen);
+  }
+}
+
+TEST_F(MainWindow, ReachedTargetShowsNoSecondPass) {
+  TfrmRamsweep& window = Open({"D0", "T5", "F1"}, true);
+  std::vector<std::string> seen{State(window.Handle())};
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const std::string now = State(window.Handle());
+        if (now != seen.back()) seen.push_back(now);
+        return !window.IsBusy();
+      },
+      30s));
+  for (const std::string& caption : seen) EXPECT_EQ(caption.find("Working ("), std::string::npos) << caption;
+}
+
+TEST_F(MainWindow, CloseSwitchEndsTheProgramWhenTheFreeUpIsDone) {
+  TfrmRamsweep& window = Open({"D0", "T1", "F1", "C"}, true);
+  const HWND handle = window.Handle();
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(handle); }, 30s));
+  EXPECT_EQ(Stored("Refresh"), 3) << "the close saved the settings";
+}
+
+TEST_F(MainWindow, StartupKeywordStartsMinimisedWithTheStartupValues) {
+  Store("StartupAmount", 3);
+  Store("StartupCount", 4);
+  Store("StartupDelay", 60);
+  Store("IdleStartup", 2);
+  TfrmRamsweep& window = Open({"STARTUP"});
+  window.ShowAtStart(SW_SHOWNORMAL);
+  EXPECT_TRUE(IsIconic(window.Handle()));
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].AmountMB, 6);
+  EXPECT_EQ(started[0].MaxPasses, 4);
+  EXPECT_EQ(started[0].Countdown, 60);
+  EXPECT_TRUE(started[0].IdleDetect);
+  EXPECT_EQ(started[0].IdleSeconds, 5) << "the hard profile";
+  EXPECT_EQ(window.ActivePage(), Page::Statistics);
+  EXPECT_EQ(State(window.Handle()), "Ramsweep Pro - Waiting (60)");
+}
+
+TEST_F(MainWindow, MaximisedStartShowsNormalAndMinimizeButtonMinimises) {
+  TfrmRamsweep& window = Open();
+  window.ShowAtStart(SW_SHOWMAXIMIZED);
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+  EXPECT_FALSE(IsZoomed(window.Handle()));
+  for (ControlId close : {butClose1, butClose3, butClose10}) {
+    ShowWindow(window.Handle(), SW_RESTORE);
+    ASSERT_FALSE(IsIconic(window.Handle()));
+    Click(close);
+    EXPECT_TRUE(WaitUntil([&] { return IsIconic(window.Handle()) != FALSE; }, 5s)) << close;
+  }
+  // a second start without arguments brings it back
+  SendMessageA(window.Handle(), WM_REMOTE_SHOW, 0, 0);
+  EXPECT_FALSE(IsIconic(window.Handle()));
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+}
+
+TEST_F(MainWindow, RunWithWindowsIsWrittenAndRemovedAtOnce) {
+  Open();
+  SendMessageA(Item(TrackBar1), TBM_SETPOS, TRUE, 7);
+  SendMessageA(Item(chkAutoRun), BM_SETCHECK, BST_CHECKED, 0);
+  Click(chkAutoRun);
+  EXPECT_EQ(registry.ReadRegString("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                   "Ramsweep Pro", "(none)"),
+            "\"C:\\Tools\\rswpro.exe\" Startup");
+  EXPECT_EQ(Stored("Refresh"), 7) << "every setting is saved, not only this one";
+  EXPECT_EQ(Stored("AutoRun"), 1);
+  EXPECT_TRUE(IsWindowEnabled(Item(cboAutoRun)));
+
+  SendMessageA(Item(chkAutoRun), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(chkAutoRun);
+  EXPECT_EQ(registry.ReadRegString("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                                   "Ramsweep Pro", "(none)"),
+            "(none)");
+  EXPECT_EQ(Stored("AutoRun"), 0);
+  EXPECT_FALSE(IsWindowEnabled(Item(cboAutoRun)));
+}
+
+TEST_F(MainWindow, ShowInTitleAndItsLabel) {
+  TfrmRamsweep& window = Open();
+  SendMessageA(Item(chkCaption), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(chkCaption);
+  EXPECT_EQ(Caption(window.Handle()), "Ramsweep Pro");
+  // the label "Title" below the check box toggles it too
+  SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(Label26, STN_CLICKED), reinterpret_cast<LPARAM>(Item(Label26)));
+  EXPECT_TRUE(Checked(chkCaption));
+  EXPECT_NE(Caption(window.Handle()), "Ramsweep Pro");
+  EXPECT_EQ(State(window.Handle()), "Ramsweep Pro");
+}
+
+TEST_F(MainWindow, RefreshRateFollowsTheTrackBar) {
+  Open();
+  SendMessageA(Item(TrackBar1), TBM_SETPOS, TRUE, 0);
+  SendMessageA(form->Handle(), WM_HSCROLL, TB_ENDTRACK, reinterpret_cast<LPARAM>(Item(TrackBar1)));
+  EXPECT_EQ(WindowText(Item(Label3)), "Refresh every 250 ms");
+}
+
+TEST_F(MainWindow, ThresholdUpDownsStepByTheirRules) {
+  Store("CriticalRAM 4.1", 9950);
+  Store("Yellow 4.1", 600);
+  Open();
+  auto press = [&](ControlId upDown, int delta) {
+    NMUPDOWN change{};
+    change.hdr = {Item(upDown), static_cast<UINT_PTR>(upDown), static_cast<UINT>(UDN_DELTAPOS)};
+    change.iDelta = delta;
+    return SendMessageA(form->Handle(), WM_NOTIFY, upDown, reinterpret_cast<LPARAM>(&change));
+  };
+  EXPECT_NE(press(udCritical, 1), 0) << "the up-down's own position stays";
+  EXPECT_EQ(WindowText(Item(txtCritical)), "10.050");
+  press(udCritical, 1);
+  EXPECT_EQ(WindowText(Item(txtCritical)), "11.000");
+  press(udCritical, -1);
+  press(udCritical, -1);
+  EXPECT_EQ(WindowText(Item(txtCritical)), "9.900");
+  press(udYellow, -1);
+  press(udYellow, -1);
+  EXPECT_EQ(WindowText(Item(txtYellow)), "500");
+  ASSERT_TRUE(Close());
+  EXPECT_EQ(Stored("CriticalRAM 4.1"), 9900);
+  EXPECT_EQ(Stored("Yellow 4.1"), 500);
+}
+
+TEST_F(MainWindow, EveryPageHoldsItsControlsAndHelpTopicsExist) {
+  TfrmRamsweep& window = Open();
+  // the help page beside the program carries all eight topics
+  char exe[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string help(exe);
+  help = help.substr(0, help.find_last_of('\\') + 1) + "rswpro4.html";
+  std::ifstream file(help);
+  ASSERT_TRUE(file) << help;
+  std::stringstream text;
+  text << file.rdbuf();
+  for (const char* topic :
+       {"Ramsweepory", "Statistics", "Background", "Startup", "Icon", "Idle", "FreeAndRunMain", "FreeAndRunAdd"}) {
+    EXPECT_NE(text.str().find(std::string("id=\"") + topic + "\""), std::string::npos) << topic;
+  }
+  // the idle combo boxes carry their hint, and each page shows only its own controls
+  window.ShowAtStart(SW_SHOWNORMAL);
+  for (int page = 0; page < kPageCount; ++page) {
+    SendMessageA(Item(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(window.Handle(), WM_NOTIFY, PageControl1, reinterpret_cast<LPARAM>(&change));
+    for (const ControlSpec& spec : MainWindowControls()) {
+      if (spec.id == labNext) continue;
+      EXPECT_EQ(IsWindowVisible(Item(spec.id)) != FALSE, static_cast<int>(spec.page) == page)
+          << "control " << spec.id << " on page " << page;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace rsw::test
+
+namespace rsw::test {
+namespace {
+
+TEST_F(MainWindow, PictureOfEveryPage) {
+  Store("Icon", 1);
+  TfrmRamsweep& window = Open();
+  window.ShowAtStart(SW_SHOWNORMAL);
+  SetWindowPos(window.Handle(), HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE);
+  const std::string folder = PictureFolder();
+  for (int page = 0; page < kPageCount; ++page) {
+    SendMessageA(Item(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(window.Handle(), WM_NOTIFY, PageControl1, reinterpret_cast<LPARAM>(&change));
+    RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const std::string path = folder + "page-" + std::to_string(page + 1) + "-" + kPageCaptions[page] + ".bmp";
+    EXPECT_TRUE(SaveWindowPicture(window.Handle(), path)) << path;
+  }
+}
+
+}  // namespace
+}  // namespace rsw::test
