@@ -20,6 +20,7 @@
 #include "shell/CommandLine.h"
 #include "shell/ErrorText.h"
 #include "shell/Messages.h"
+#include "shell/RowLayout.h"
 #include "shell/SettingsKey.h"
 
 namespace rsw::win32 {
@@ -93,9 +94,10 @@ std::string FolderOf(const std::string& path) {
   return folder;
 }
 
-HFONT MakeFont(int pixelHeight, const char* face, int weight = FW_NORMAL, bool italic = false) {
+HFONT MakeFont(int pixelHeight, const char* face, int weight = FW_NORMAL, bool italic = false,
+               BYTE family = FF_DONTCARE) {
   return CreateFontA(-pixelHeight, 0, 0, 0, weight, italic, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, static_cast<BYTE>(DEFAULT_PITCH | family), face);
 }
 
 struct ControlClass {
@@ -132,7 +134,7 @@ ControlClass ClassOf(const ControlSpec& spec) {
     case Kind::List:
       return {"LISTBOX", child | WS_TABSTOP | LBS_NOTIFY | LBS_MULTICOLUMN | LBS_NOINTEGRALHEIGHT | WS_HSCROLL,
               WS_EX_CLIENTEDGE};
-    case Kind::Group: return {"BUTTON", child | BS_GROUPBOX | WS_CLIPSIBLINGS, 0};
+    case Kind::Group: return {"STATIC", child | SS_OWNERDRAW | WS_CLIPSIBLINGS, 0};
     case Kind::Track: return {TRACKBAR_CLASSA, child | WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS, 0};
     case Kind::Sunken: return {"STATIC", child | SS_SUNKEN | WS_CLIPSIBLINGS, 0};
     case Kind::Silver: return {"STATIC", child | SS_LEFT | WS_CLIPSIBLINGS, 0};
@@ -212,11 +214,32 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_HSCROLL:
       if (reinterpret_cast<HWND>(lParam) == Control(TrackBar1)) TrackBar1Change();
       return 0;
+    case WM_ERASEBKGND:
+    case WM_PRINTCLIENT: {
+      // The page colour all round, so frames and labels match the page they sit on; styled
+      // controls ask for it through WM_PRINTCLIENT to draw their own background.
+      RECT client{};
+      GetClientRect(m_window, &client);
+      FillRect(reinterpret_cast<HDC>(wParam), &client,
+               m_pageBrush ? m_pageBrush.Get() : GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
+    case WM_CTLCOLORBTN:
+      if (m_pageBrush) return reinterpret_cast<LRESULT>(m_pageBrush.Get());
+      return DefWindowProcA(m_window, message, wParam, lParam);
     case WM_THEMECHANGED:
     case WM_SYSCOLORCHANGE:
       MatchPageColor();
       InvalidateRect(m_window, nullptr, TRUE);
       return 0;
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+      if (item.CtlType == ODT_STATIC) {
+        DrawGroupBox(item);
+        return TRUE;
+      }
+      return FALSE;
+    }
     case WM_CTLCOLORSTATIC: return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case DM_GETDEFID:
       // Enter presses "Allocate and Free" while its page is shown.
@@ -307,7 +330,7 @@ bool TfrmRamsweep::FormCreate() {
 bool TfrmRamsweep::CreateControls() {
   m_font.Reset(MakeFont(11, "MS Sans Serif"));
   m_boldFont.Reset(MakeFont(11, "MS Sans Serif", FW_BOLD));
-  m_titleFont.Reset(MakeFont(29, "Times New Roman", FW_BOLD, true));
+  m_titleFont.Reset(MakeFont(29, "Times New Roman", FW_BOLD, true, FF_ROMAN));
   m_linkFont.Reset(MakeFont(11, "MS Sans Serif"));
   m_silverBrush.Reset(CreateSolidBrush(kSilver));
   if (!m_font || !m_silverBrush) return false;
@@ -337,8 +360,37 @@ bool TfrmRamsweep::CreateControls() {
   m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, instance, nullptr);
 
+  // Labels and check boxes grow to their text in the font the system gives us, pushing the rest of
+  // their row along.
+  const auto specs = MainWindowControls();
+  std::vector<LayoutBox> boxes;
+  boxes.reserve(specs.size());
+  const HDC screen = GetDC(m_window);
+  {
+    const ScopedSelection selection(screen, m_font.Get());
+    for (const ControlSpec& spec : specs) {
+      int textWidth = 0;
+      const bool grows = (spec.kind == Kind::Label && spec.page != Page::About && spec.id != Label3 &&
+                          spec.id != labNext && spec.id != Label15) ||
+                         spec.kind == Kind::Check;
+      if (grows) {
+        SIZE extent{};
+        GetTextExtentPoint32A(screen, spec.text, lstrlenA(spec.text), &extent);
+        // a check box's text sits right of its box
+        textWidth = extent.cx + (spec.kind == Kind::Check ? GetSystemMetrics(SM_CXMENUCHECK) + 8 : 2);
+      }
+      boxes.push_back(
+          {static_cast<int>(spec.page), spec.x, spec.y, spec.w, spec.h, textWidth, spec.kind == Kind::UpDown});
+    }
+  }
+  ReleaseDC(m_window, screen);
+  FlowRows(boxes);
+
   HWND previous = nullptr;
-  for (const ControlSpec& spec : MainWindowControls()) {
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    ControlSpec spec = specs[i];
+    spec.x = boxes[i].x;
+    spec.w = boxes[i].w;
     if (spec.kind == Kind::Chart) {
       if (!CreateChart(spec, originX, originY)) return false;
       m_pageControls[static_cast<int>(spec.page)].push_back(m_chart->Handle());
@@ -423,7 +475,18 @@ void TfrmRamsweep::PrepareControls() {
   for (std::int32_t amount : FreeAmounts) {
     SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AmountText(amount).c_str()));
   }
-  SendMessageA(list, LB_SETCOLUMNWIDTH, 72, 0);
+  // five columns of nine rows hold all 41 amounts without scrolling
+  constexpr int kColumns = 5;
+  constexpr int kRows = (kAmountCount + kColumns - 1) / kColumns;
+  RECT bounds{};
+  GetWindowRect(list, &bounds);
+  RECT inner{};
+  GetClientRect(list, &inner);
+  const int frame = (bounds.bottom - bounds.top) - inner.bottom;
+  const int itemHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  SetWindowPos(list, nullptr, 0, 0, bounds.right - bounds.left, kRows * itemHeight + frame,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(inner.right / kColumns), 0);
   SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(defaultIndex), 0);
   for (ControlId combo : {cboMenu1, cboMenu2, cboMenu3, cboRegular, cboCritical, cboAutoRun}) {
     for (std::int32_t amount : FreeAmounts) {
@@ -791,6 +854,26 @@ void TfrmRamsweep::ShowPage(Page page) {
     if (GetDlgCtrlID(control) == labNext && !Checked(chkRegular)) continue;
     ShowWindow(control, SW_SHOW);
   }
+}
+
+void TfrmRamsweep::DrawGroupBox(const DRAWITEMSTRUCT& item) {
+  // Drawn here rather than by the system, whose styled group boxes fill their inside with a colour
+  // of their own: this one takes the page's colour, an etched frame and its caption on the frame.
+  const HDC dc = item.hDC;
+  FillRect(dc, &item.rcItem, m_pageBrush ? m_pageBrush.Get() : GetSysColorBrush(COLOR_BTNFACE));
+  char caption[128] = {};
+  GetWindowTextA(item.hwndItem, caption, sizeof caption);
+  const ScopedSelection font(dc, m_font.Get());
+  SIZE text{};
+  GetTextExtentPoint32A(dc, caption, lstrlenA(caption), &text);
+  RECT frame = item.rcItem;
+  frame.top += text.cy / 2;
+  DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+  SetBkColor(dc, m_pageColor);
+  SetTextColor(dc, GetSysColor(IsWindowEnabled(item.hwndItem) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  RECT label{item.rcItem.left + 8, item.rcItem.top, item.rcItem.left + 12 + text.cx, item.rcItem.top + text.cy};
+  ExtTextOutA(dc, label.left + 2, label.top, ETO_OPAQUE, &label, caption, static_cast<UINT>(lstrlenA(caption)),
+              nullptr);
 }
 
 LRESULT TfrmRamsweep::OnCtlColorStatic(HDC dc, HWND control) {

@@ -103,6 +103,7 @@ class TfrmRamsweep {
   void OnSysCommand(WPARAM command, LPARAM lParam);
   void ShowPage(Page page);
   LRESULT OnCtlColorStatic(HDC dc, HWND control);
+  void DrawGroupBox(const DRAWITEMSTRUCT& item);
 
   // control access
   bool Checked(ControlId id) const;

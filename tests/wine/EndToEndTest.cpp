@@ -111,8 +111,9 @@ TEST_F(EndToEnd, CommandLineFreeUpShowsItsCountdownAndCloseSwitchEndsTheProgram)
   ASSERT_TRUE(run.Started());
   const HWND window = run.WaitForMainWindow(20s);
   ASSERT_TRUE(window);
-  // the countdown is preset, so the first caption already shows the wait
-  EXPECT_TRUE(CaptionHas(window, " MB - Ramsweep Pro - Waiting (")) << WindowText(window);
+  // the window shows the wait of its own command line (found while still being created, so polled)
+  EXPECT_TRUE(WaitUntil([&] { return CaptionHas(window, " MB - Ramsweep Pro - Waiting ("); }, 5s))
+      << WindowText(window);
   EXPECT_EQ(run.WaitForExit(20s), 0);
 }
 

@@ -541,6 +541,7 @@ namespace {
 
 TEST_F(MainWindow, PictureOfEveryPage) {
   Store("Icon", 1);
+  Store("AutoRun", 1);
   TfrmRamsweep& window = Open();
   window.ShowAtStart(SW_SHOWNORMAL);
   SetWindowPos(window.Handle(), HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE);
