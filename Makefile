@@ -36,6 +36,7 @@ fuzz: fuzz-build
 
 test-wine: win32
 	scripts/with-wine.sh ctest --preset win32
+	scripts/keep-pictures.sh
 
 test: test-native test-fuzz test-wine
 

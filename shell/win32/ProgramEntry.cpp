@@ -49,6 +49,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    // Tab, Enter and Esc work among the pages' controls as in a dialog.
+    if (form->Handle() && IsDialogMessageA(form->Handle(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);
   }

@@ -64,6 +64,18 @@ TEST_F(EndToEnd, SecondStartHandsOverAndEndsAtOnce) {
   EXPECT_EQ(first.WaitForExit(10s), 0);
 }
 
+TEST_F(EndToEnd, EscMinimisesLikeTheMinimizeButtons) {
+  ProgramRun first("");
+  const HWND window = StartFirst(first);
+  ASSERT_TRUE(window);
+  ASSERT_FALSE(IsIconic(window));
+  // a key pressed on a control of the shown page goes through the program's own message loop
+  const HWND trackBar = FindWindowExA(window, nullptr, "msctls_trackbar32", nullptr);
+  ASSERT_TRUE(trackBar);
+  PostMessageA(trackBar, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+  EXPECT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }, 5s));
+}
+
 TEST_F(EndToEnd, PresenceQueryAnswersOnlyTheMagicPair) {
   ProgramRun first("");
   const HWND window = StartFirst(first);
