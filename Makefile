@@ -28,10 +28,7 @@ fuzz-build: deps
 test-native: native
 	ctest --preset native
 
-test-bench: win32
-	scripts/with-wine.sh wine build/win32/bin/rsw_bench.exe
-
-fuzz: fuzz-build
+test-fuzz: fuzz-build
 	cd build/fuzz && ctest --output-on-failure
 
 test-wine: win32
