@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "engine/win32/Win32ProcessorUsage.h"
 #include "shell/win32/ScopedHandles.h"
 
 namespace rsw::win32 {
@@ -14,6 +15,10 @@ MemoryStatus ReadMemoryStatus() {
   if (!GlobalMemoryStatusEx(&status)) return {};
   return {status.ullTotalPhys, status.ullAvailPhys};
 }
+
+Win32FreeUpPlatform::Win32FreeUpPlatform() : m_usage(MakeProcessorUsage(m_registry)) {}
+
+Win32FreeUpPlatform::~Win32FreeUpPlatform() = default;
 
 void Win32FreeUpPlatform::Post(void* window, std::uint32_t message, std::uint32_t wParam) {
   PostMessageA(static_cast<HWND>(window), message, wParam, 0);

@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/TFreeThread.h"
+#include "shell/uRegistry.h"
+#include "shell/win32/Win32Registry.h"
 
 namespace rsw::win32 {
 
@@ -19,15 +22,19 @@ MemoryStatus ReadMemoryStatus();
 
 class Win32FreeUpPlatform : public FreeUpPlatform {
  public:
+  Win32FreeUpPlatform();
+  ~Win32FreeUpPlatform() override;
   void Post(void* window, std::uint32_t message, std::uint32_t wParam) override;
   void Sleep(std::uint32_t milliseconds) override;
   std::uint8_t* Allocate(std::size_t bytes) override;
   void Release(std::uint8_t* block, std::size_t bytes) override;
   std::uint64_t AvailablePhysicalBytes() override;
-  ProcessorUsage& Processor() override { return m_usage; }
+  ProcessorUsage& Processor() override { return *m_usage; }
 
  private:
-  UnmeasuredProcessorUsage m_usage;
+  Win32Registry m_backend;
+  uRegistry m_registry{m_backend};
+  std::unique_ptr<ProcessorUsage> m_usage;
 };
 
 // Runs a copy of `worker` on a new thread that owns it and ends by itself; nobody waits for it.

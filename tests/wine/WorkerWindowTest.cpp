@@ -76,19 +76,19 @@ TEST(WorkerWindow, ReadingBelowTheThresholdIsIdleAtTheFirstSample) {
   worker.FreeIfNoIdle = false;
   ASSERT_TRUE(win32::StartFreeThread(worker));
   ASSERT_TRUE(WaitUntil([&] { return window.done; }, 30s));
-  // no usage statistic yet: every sample reads 100, which is below 101
+  // every sample, busy or not measurable, reads 100 at most, which is below 101
   EXPECT_EQ(window.received,
             (std::vector<Posted>{Msg(WM_FREEUP_COUNTDOWN, 0), Msg(WM_FREEUP_IDLE, 1), Msg(WM_FREEUP_IDLE, 2),
                                  Msg(WM_FREEUP_IDLE, 0), Msg(WM_FREEUP_PASS, 0), Msg(WM_FREEUP_DONE, 0)}));
 }
 
-TEST(WorkerWindow, UnmeasuredUsageNeverFindsIdle) {
+TEST(WorkerWindow, NoSampleIsBelowAThresholdOfZero) {
   RecordingWindow window;
   TFreeThread worker;
   worker.NotifyWindow = window.Handle();
   worker.AmountMB = 1;
   worker.IdleDetect = true;
-  worker.IdlePercent = 100;
+  worker.IdlePercent = 0;
   worker.IdleSeconds = 2;
   ASSERT_TRUE(win32::StartFreeThread(worker));
   ASSERT_TRUE(WaitUntil([&] { return window.done; }, 30s));
