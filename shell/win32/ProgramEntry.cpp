@@ -40,7 +40,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   if (!TfrmRamsweep::RegisterClass(instance)) return 1;
-  auto form = TfrmRamsweep::Create(instance, registry, {args, {}, {}});
+  TfrmRamsweep::Options options;
+  options.args = args;
+  auto form = TfrmRamsweep::Create(instance, registry, std::move(options));
   if (!form) {
     MessageBoxA(nullptr, "The main window could not be created.", "Ramsweep Pro", MB_OK | MB_ICONERROR);
     return 1;

@@ -17,6 +17,7 @@
 #include "engine/Thousands.h"
 #include "engine/ThresholdStep.h"
 #include "engine/win32/Win32FreeUp.h"
+#include "engine/win32/Win32ProcessorUsage.h"
 #include "shell/CommandLine.h"
 #include "shell/ErrorText.h"
 #include "shell/Messages.h"
@@ -28,6 +29,8 @@ namespace rsw::win32 {
 namespace {
 
 constexpr UINT_PTR kTimer1 = 1;
+constexpr UINT_PTR kTimerCritical = 2;
+constexpr UINT kTimerCriticalMs = 1000;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr const char* kFocusWindowClass = "TfrmRamsweepFocus";
 constexpr const char* kRunKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -80,6 +83,12 @@ std::string LocaleDecimalSeparator() {
   char separator[8] = {};
   if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1) return separator;
   return ".";
+}
+
+CivilTime LocalNow() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
 std::string ModulePath() {
@@ -149,6 +158,7 @@ TfrmRamsweep::TfrmRamsweep(const uRegistry& registry, Options options)
     : m_registry(registry), m_options(std::move(options)) {
   if (!m_options.startWorker) m_options.startWorker = &StartFreeThread;
   if (m_options.programPath.empty()) m_options.programPath = ModulePath();
+  if (!m_options.now) m_options.now = &LocalNow;
 }
 
 TfrmRamsweep::~TfrmRamsweep() {
@@ -246,6 +256,12 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return m_page == Page::FreeMemory ? MAKELRESULT(butAlloc, DC_HASDEFID) : 0;
     case WM_TIMER:
       if (wParam == kTimer1) Timer1Timer();
+      if (wParam == kTimerCritical) TimerCriticalTimer();
+      return 0;
+    case WM_VSCROLL:
+      // an up-down tells its new position
+      if (reinterpret_cast<HWND>(lParam) == Control(udmin)) ScheduleNextRegular();
+      if (reinterpret_cast<HWND>(lParam) == Control(udsec)) m_critical.Reset();
       return 0;
     case WM_SYSCOMMAND: OnSysCommand(wParam, lParam); return 0;
     case WM_CLOSE:
@@ -258,8 +274,12 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_ENDSESSION:
       if (wParam) DestroyWindow(m_window);
       return 0;
+    case WM_DESTROY:
+      if (m_dynData) m_dynData->StopProcessorUsage();
+      return 0;
     case WM_NCDESTROY:
       KillTimer(m_window, kTimer1);
+      KillTimer(m_window, kTimerCritical);
       SetWindowLongPtrA(m_window, GWLP_USERDATA, 0);
       m_window = nullptr;
       PostQuitMessage(0);
@@ -295,6 +315,7 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 
 bool TfrmRamsweep::FormCreate() {
   WindowCreated = false;
+  if (PlatformId() == kPlatformWindows9x) m_dynData = std::make_unique<DynDataProcessorUsage>(m_registry);
   m_helpFile = FolderOf(m_options.programPath) + "rswpro4.hlp";
   SettingsLoading = true;
   m_decimalSeparator = LocaleDecimalSeparator();
@@ -313,12 +334,16 @@ bool TfrmRamsweep::FormCreate() {
   if (!FocusWindow) return false;
 
   LoadSettings();
-  ShowWindow(Control(labNext), Checked(chkRegular) ? SW_SHOW : SW_HIDE);
 
+  UpdateBackgroundControls();
+  // The Windows 95/98 statistic runs for the whole life of the program.
+  if (m_dynData) m_dynData->StartProcessorUsage();
   UpdateStatusCaption();
   TrackBar1Change();
 
   ApplyCommandLine();
+  ScheduleNextRegular();
+  EnableTimerCritical();
   chkAutoRunClick();
 
   SettingsLoading = false;
@@ -683,6 +708,88 @@ void TfrmRamsweep::Timer1Timer() {
   ReadFreeBytes();
   m_chart->AddValue(static_cast<std::int64_t>(FreeBytes));
   UpdateStatusCaption();
+  if (LocalSeconds(m_options.now()) >= NextRegularTime) RegularFreeUpCheck();
+}
+
+// ---- automatic free-ups ----
+
+void TfrmRamsweep::ScheduleNextRegular() {
+  NextRegularTime = rsw::NextRegularTime(m_options.now(), Position(udmin));
+  const CivilTime due = FromLocalSeconds(NextRegularTime);
+  SYSTEMTIME time{};
+  time.wYear = static_cast<WORD>(due.year);
+  time.wMonth = static_cast<WORD>(due.month);
+  time.wDay = static_cast<WORD>(due.day);
+  time.wHour = static_cast<WORD>(due.hour);
+  time.wMinute = static_cast<WORD>(due.minute);
+  time.wSecond = static_cast<WORD>(due.second);
+  char text[64] = {};
+  // the locale's long time format, no date
+  GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, text, sizeof text);
+  SetText(labNext, std::string("Next at ") + text);
+}
+
+void TfrmRamsweep::RegularFreeUpCheck() {
+  // A regular free-up that falls due during another one waits for the first tick after it.
+  if (Busy) return;
+  // The schedule moves on whether or not regular free-ups are on.
+  ScheduleNextRegular();
+  const int amount = ItemIndex(cboRegular);
+  if (Checked(chkBackground) && Checked(chkRegular) && amount >= 0) {
+    StartFreeUp(FreeAmounts[amount], 3, 0, ItemIndex(cboIdleRegular));
+  }
+}
+
+void TfrmRamsweep::TimerCriticalTimer() {
+  // A critical amount that is no number changes nothing.
+  const auto critical = ParseThousands(Text(txtCritical));
+  if (!critical) return;
+  const std::uint64_t freeKB = ReadMemoryStatus().AvailablePhysical / 1024;
+  if (m_critical.Tick(freeKB, *critical, Position(udsec))) CriticalFreeUpCheck();
+}
+
+void TfrmRamsweep::CriticalFreeUpCheck() {
+  if (Busy) return;
+  // a critical free-up puts the next regular one a full interval off
+  ScheduleNextRegular();
+  const int amount = ItemIndex(cboCritical);
+  if (Checked(chkBackground) && Checked(chkCritical) && amount >= 0) {
+    StartFreeUp(FreeAmounts[amount], 3, 0, ItemIndex(cboIdleCritical));
+  }
+}
+
+void TfrmRamsweep::UpdateBackgroundControls() {
+  const bool background = Checked(chkBackground);
+  Enable(chkRegular, background);
+  Enable(chkCritical, background);
+  const bool critical = background && Checked(chkCritical);
+  for (ControlId id :
+       {cboCritical, udsec, Edit7, cboIdleCritical, labLessThan, labSecondsAndUse, labForMoreThan, labCriticalIdle}) {
+    Enable(id, critical);
+  }
+  const bool regular = background && Checked(chkRegular);
+  for (ControlId id : {cboIdleRegular, cboRegular, udmin, Edit5, labEvery, labMinutes, labRegularUse, labRegularIdle}) {
+    Enable(id, regular);
+  }
+  ShowWindow(Control(labNext), regular && m_page == Page::Background ? SW_SHOW : SW_HIDE);
+}
+
+void TfrmRamsweep::chkBackgroundClick() { UpdateBackgroundControls(); }
+
+void TfrmRamsweep::chkRegularClick() { UpdateBackgroundControls(); }
+
+void TfrmRamsweep::chkCriticalClick() {
+  EnableTimerCritical();
+  m_critical.Reset();
+  UpdateBackgroundControls();
+}
+
+void TfrmRamsweep::EnableTimerCritical() {
+  if (Checked(chkCritical)) {
+    SetTimer(m_window, kTimerCritical, kTimerCriticalMs, nullptr);
+  } else {
+    KillTimer(m_window, kTimerCritical);
+  }
 }
 
 void TfrmRamsweep::RefreshMemoryReading() { ReadFreeBytes(); }
@@ -727,6 +834,15 @@ void TfrmRamsweep::OnCommand(int id, int code, HWND) {
       return;
     case chkAutoRun:
       if (code == BN_CLICKED) chkAutoRunClick();
+      return;
+    case chkBackground:
+      if (code == BN_CLICKED) chkBackgroundClick();
+      return;
+    case chkRegular:
+      if (code == BN_CLICKED) chkRegularClick();
+      return;
+    case chkCritical:
+      if (code == BN_CLICKED) chkCriticalClick();
       return;
     default: return;
   }
@@ -850,7 +966,8 @@ void TfrmRamsweep::ShowPage(Page page) {
     for (HWND control : m_pageControls[i]) ShowWindow(control, SW_HIDE);
   }
   for (HWND control : m_pageControls[static_cast<int>(page)]) {
-    // labNext shows only while regular free-ups are ticked
+    // labNext shows only while regular free-ups are on
+    if (GetDlgCtrlID(control) == labNext && !IsWindowEnabled(Control(chkRegular))) continue;
     if (GetDlgCtrlID(control) == labNext && !Checked(chkRegular)) continue;
     ShowWindow(control, SW_SHOW);
   }

@@ -11,8 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "engine/AutomaticFreeUps.h"
 #include "engine/StatusCaption.h"
 #include "engine/TFreeThread.h"
+#include "engine/uProcessorTime.h"
 #include "shell/Settings.h"
 #include "shell/uRegistry.h"
 #include "shell/win32/MainWindowLayout.h"
@@ -28,9 +30,10 @@ class TfrmRamsweep {
   using WorkerStarter = std::function<bool(const TFreeThread&)>;
 
   struct Options {
-    std::vector<std::string> args;  // the command line, program path excluded
-    WorkerStarter startWorker;      // empty: a real worker thread
-    std::string programPath;        // empty: this program's file
+    std::vector<std::string> args;   // the command line, program path excluded
+    WorkerStarter startWorker;       // empty: a real worker thread
+    std::string programPath;         // empty: this program's file
+    std::function<CivilTime()> now;  // empty: the local clock
   };
 
   static bool RegisterClass(HINSTANCE instance);
@@ -51,6 +54,8 @@ class TfrmRamsweep {
   void UpdateStatusCaption();
 
   // For tests: the state a user sees through the window.
+  std::int64_t NextRegularDue() const { return NextRegularTime; }
+  std::int32_t CriticalCount() const { return m_critical.Count(); }
   bool IsBusy() const { return Busy; }
   const TFreeThread& LastWorker() const { return m_lastWorker; }
   Page ActivePage() const { return m_page; }
@@ -98,6 +103,16 @@ class TfrmRamsweep {
   void udCriticalClick(bool up);
   void udYellowClick(bool up);
   void RefreshMemoryReading();
+  // automatic free-ups
+  void ScheduleNextRegular();
+  void RegularFreeUpCheck();
+  void TimerCriticalTimer();
+  void CriticalFreeUpCheck();
+  void UpdateBackgroundControls();
+  void chkBackgroundClick();
+  void chkRegularClick();
+  void chkCriticalClick();
+  void EnableTimerCritical();
   void ShowRamsweepPro1Click();
   void OnRemoteFreeUp(WPARAM wParam, LPARAM lParam);
   void OnSysCommand(WPARAM command, LPARAM lParam);
@@ -137,6 +152,7 @@ class TfrmRamsweep {
   COLORREF m_pageColor = 0;
   std::unique_ptr<TPerformanceChart> m_chart;  // PerformanceChart1
   TFreeThread m_lastWorker;
+  std::unique_ptr<DynDataProcessorUsage> m_dynData;  // Windows 95/98 only
 
   // creation state
   bool TrayReady = false;  // the tray icons are loaded
@@ -151,6 +167,10 @@ class TfrmRamsweep {
   bool ExitAfterFreeUp = false;
   std::uint64_t FreeBytes = 0;
   std::uint64_t m_totalPhysical = 0;
+
+  // automatic free-ups
+  std::int64_t NextRegularTime = 0;  // local seconds
+  CriticalCounter m_critical;        // CriticalCount
 };
 
 }  // namespace rsw::win32

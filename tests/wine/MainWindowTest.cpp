@@ -558,3 +558,164 @@ TEST_F(MainWindow, PictureOfEveryPage) {
 
 }  // namespace
 }  // namespace rsw::test
+
+namespace rsw::test {
+namespace {
+
+// The Background page and the automatic free-ups, on a clock the test sets.
+class AutomaticFreeUps : public MainWindow {
+ protected:
+  CivilTime clock{2026, 12, 10, 14, 7, 45};
+
+  TfrmRamsweep& OpenWithClock() {
+    TfrmRamsweep::Options options;
+    options.startWorker = [this](const TFreeThread& worker) {
+      started.push_back(worker);
+      return true;
+    };
+    options.now = [this] { return clock; };
+    form = TfrmRamsweep::Create(GetModuleHandleA(nullptr), registry, std::move(options));
+    EXPECT_TRUE(form);
+    return *form;
+  }
+  void Tick() { SendMessageA(form->Handle(), WM_TIMER, 1, 0); }
+  static std::string NextAt(int hour, int minute) {
+    SYSTEMTIME time{};
+    time.wYear = 2026;
+    time.wMonth = 12;
+    time.wDay = 10;
+    time.wHour = static_cast<WORD>(hour);
+    time.wMinute = static_cast<WORD>(minute);
+    char text[64] = {};
+    GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, text, sizeof text);
+    return std::string("Next at ") + text;
+  }
+};
+
+TEST_F(AutomaticFreeUps, ScheduleIsTheCurrentMinutePlusTheInterval) {
+  OpenWithClock();
+  EXPECT_EQ(WindowText(Item(labNext)), NextAt(14, 37));
+  EXPECT_EQ(FromLocalSeconds(form->NextRegularDue()), (CivilTime{2026, 12, 10, 14, 37, 0}));
+}
+
+TEST_F(AutomaticFreeUps, RegularFreeUpDueDuringAManualOneStartsRightAfterIt) {
+  Store("Background", 1);
+  TfrmRamsweep& window = OpenWithClock();
+  Click(butAlloc);
+  ASSERT_EQ(started.size(), 1u);
+  clock = {2026, 12, 10, 14, 40, 5};
+  Tick();
+  EXPECT_EQ(started.size(), 1u) << "busy: the regular free-up waits";
+  EXPECT_EQ(WindowText(Item(labNext)), NextAt(14, 37)) << "and the schedule stays";
+  SendMessageA(window.Handle(), WM_FREEUP_DONE, 0, 0);
+  Tick();
+  ASSERT_EQ(started.size(), 2u);
+  EXPECT_EQ(started[1].AmountMB, 10);
+  EXPECT_EQ(started[1].MaxPasses, 3);
+  EXPECT_EQ(started[1].Countdown, 0);
+  EXPECT_TRUE(started[1].IdleDetect) << "the soft profile";
+  EXPECT_EQ(started[1].IdleSeconds, 60);
+  EXPECT_EQ(WindowText(Item(labNext)), NextAt(15, 10));
+}
+
+TEST_F(AutomaticFreeUps, ScheduleAdvancesWhileBackgroundActivityIsOff) {
+  OpenWithClock();
+  clock = {2026, 12, 10, 14, 37, 0};
+  Tick();
+  EXPECT_TRUE(started.empty());
+  EXPECT_EQ(WindowText(Item(labNext)), NextAt(15, 7));
+  clock = {2026, 12, 10, 15, 6, 59};
+  Tick();
+  EXPECT_EQ(WindowText(Item(labNext)), NextAt(15, 7)) << "not yet due";
+}
+
+TEST_F(AutomaticFreeUps, CriticalAmountAboveFreeMemoryStartsACriticalFreeUp) {
+  // far above any machine's free memory; the up-down could never reach it
+  Store("CriticalRAM 4.1", 2000000000);
+  Store("Background", 1);
+  Store("CriticalSeconds", 1);
+  Store("CriticalAmount", 3);
+  Store("IdleCritical", 0);
+  TfrmRamsweep& window = OpenWithClock();
+  EXPECT_EQ(WindowText(Item(txtCritical)), "2.000.000.000");
+  clock = {2026, 12, 10, 14, 30, 20};
+  // the real critical timer ticks every second: the second low tick starts it
+  ASSERT_TRUE(WaitUntil([&] { return !started.empty(); }, 10s));
+  EXPECT_EQ(started[0].AmountMB, 6);
+  EXPECT_EQ(started[0].MaxPasses, 3);
+  EXPECT_EQ(started[0].Countdown, 0);
+  EXPECT_FALSE(started[0].IdleDetect);
+  EXPECT_EQ(window.CriticalCount(), 0);
+  // the next regular free-up is pushed back a full interval from this minute
+  EXPECT_EQ(WindowText(Item(labNext)), NextAt(15, 0));
+}
+
+TEST_F(AutomaticFreeUps, CriticalTicksCountButStartNothingWithBackgroundActivityOff) {
+  Store("CriticalRAM 4.1", 2000000000);
+  Store("CriticalSeconds", 30);
+  TfrmRamsweep& window = OpenWithClock();
+  ASSERT_TRUE(WaitUntil([&] { return window.CriticalCount() >= 2; }, 10s));
+  EXPECT_TRUE(started.empty());
+  // unticking the critical free-up stops its timer and the count
+  SendMessageA(Item(chkCritical), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(chkCritical);
+  EXPECT_EQ(window.CriticalCount(), 0);
+}
+
+TEST_F(AutomaticFreeUps, BackgroundPageEnablesItsControls) {
+  OpenWithClock().ShowAtStart(SW_SHOWNORMAL);
+  SendMessageA(Item(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(Page::Background), 0);
+  NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageA(form->Handle(), WM_NOTIFY, PageControl1, reinterpret_cast<LPARAM>(&change));
+  auto enabled = [&](ControlId id) { return IsWindowEnabled(Item(id)) != FALSE; };
+
+  // Background Activity off (the default): both free-ups greyed, no schedule shown
+  EXPECT_FALSE(enabled(chkRegular));
+  EXPECT_FALSE(enabled(chkCritical));
+  EXPECT_FALSE(enabled(cboRegular));
+  EXPECT_FALSE(enabled(udsec));
+  EXPECT_FALSE(IsWindowVisible(Item(labNext)));
+  EXPECT_TRUE(enabled(txtCritical)) << "the critical amount is always there";
+
+  SendMessageA(Item(chkBackground), BM_SETCHECK, BST_CHECKED, 0);
+  Click(chkBackground);
+  for (ControlId id : {chkRegular, chkCritical, cboRegular, udmin, Edit5, cboIdleRegular, cboCritical, udsec, Edit7,
+                       cboIdleCritical, labLessThan, labForMoreThan}) {
+    EXPECT_TRUE(enabled(id)) << id;
+  }
+  EXPECT_TRUE(IsWindowVisible(Item(labNext)));
+
+  SendMessageA(Item(chkRegular), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(chkRegular);
+  EXPECT_FALSE(enabled(cboRegular));
+  EXPECT_FALSE(enabled(Edit5));
+  EXPECT_FALSE(IsWindowVisible(Item(labNext)));
+  EXPECT_TRUE(enabled(cboCritical)) << "the critical group is its own";
+
+  SendMessageA(Item(chkCritical), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(chkCritical);
+  EXPECT_FALSE(enabled(cboCritical));
+  EXPECT_FALSE(enabled(cboIdleCritical));
+}
+
+TEST_F(MainWindow, IdleDetectionShowsInTheCaption) {
+  Store("HardPercent", 10);
+  Store("HardSeconds", 3);
+  TfrmRamsweep& window = Open({}, true);
+  window.StartFreeUp(1, 1, 0, 2);
+  EXPECT_TRUE(WaitUntil([&] { return State(window.Handle()).starts_with("Ramsweep Pro - Idle Detect ("); }, 10s))
+      << Caption(window.Handle());
+  ASSERT_TRUE(WaitUntil([&] { return !window.IsBusy(); }, 30s));
+  EXPECT_EQ(State(window.Handle()), "Ramsweep Pro");
+}
+
+TEST_F(AutomaticFreeUps, ChangedIntervalCountsFromTheCurrentMinute) {
+  OpenWithClock();
+  clock = {2026, 12, 10, 14, 20, 30};
+  SendMessageA(Item(udmin), UDM_SETPOS32, 0, 45);
+  SendMessageA(form->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 45), reinterpret_cast<LPARAM>(Item(udmin)));
+  EXPECT_EQ(WindowText(Item(labNext)), NextAt(15, 5));
+}
+
+}  // namespace
+}  // namespace rsw::test
