@@ -133,6 +133,17 @@ enum ControlId : int {
   butClose3,
 };
 
+// The tray menu's items.
+enum MenuId : int {
+  ShowRamsweepPro1 = 3000,
+  BackgroundActivity1,
+  ManageEntries1,
+  mnuFree1,
+  mnuFree2,
+  mnuFree3,
+  mnuExit1,
+};
+
 enum class Kind {
   Label,      // static text
   WrapLabel,  // static text over several lines

@@ -10,7 +10,9 @@
 
 #include "display/ChartScale.h"
 #include "display/RefreshIntervals.h"
+#include "display/StatusDisplay.h"
 #include "display/win32/TPerformanceChart.h"
+#include "display/win32/TTraybar.h"
 #include "engine/FreeAmounts.h"
 #include "engine/FreeUpRequests.h"
 #include "engine/IdleProfile.h"
@@ -272,6 +274,8 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       return 0;
     case WM_QUERYENDSESSION: return FormCloseQuery() ? TRUE : FALSE;
     case WM_ENDSESSION:
+      // Windows is ending: the icon goes first, if it was there from the start
+      if (m_watchEndSession) Traybar1->DeleteIcon();
       if (wParam) DestroyWindow(m_window);
       return 0;
     case WM_DESTROY:
@@ -326,23 +330,40 @@ bool TfrmRamsweep::FormCreate() {
   m_totalPhysical = memory.TotalPhysical;
   FreeBytes = memory.AvailablePhysical;
 
+  // the tray's pictures first: loading the settings may already show the icon
+  Traybar1 = TTraybar::Create(GetModuleHandleA(nullptr));
+  if (!Traybar1) return false;
+  Traybar1->OnDblClick = [this](TTraybar&) { Traybar1DblClick(); };
+  Traybar1->OnRightClick = [this](TTraybar&) { Traybar1RightClick(); };
+  Traybar1->OnTaskbarCreated = [this](TTraybar&) { UpdateStatusDisplay(); };
   if (!CreateControls()) return false;
+  LoadTrayIcons();
+  TrayReady = true;
   PrepareControls();
+  if (!CreatePopupMenu1()) return false;
 
   FocusWindow.Reset(CreateWindowExA(WS_EX_TOOLWINDOW, kFocusWindowClass, "", WS_POPUP, 0, 0, 0, 0, m_window, nullptr,
                                     GetModuleHandleA(nullptr), nullptr));
   if (!FocusWindow) return false;
 
   LoadSettings();
+  CheckMenuItem(PopupMenu1.Get(), BackgroundActivity1, Checked(chkBackground) ? MF_CHECKED : MF_UNCHECKED);
 
   UpdateBackgroundControls();
+  UpdateIconPageControls();
   // The Windows 95/98 statistic runs for the whole life of the program.
   if (m_dynData) m_dynData->StartProcessorUsage();
   UpdateStatusCaption();
   TrackBar1Change();
+  if (Checked(chkShowIcon)) {
+    Traybar1->AddIcon();
+    UpdateStatusDisplay();
+    m_watchEndSession = true;
+  }
 
   ApplyCommandLine();
   ScheduleNextRegular();
+  UpdateMenuCaptions();
   EnableTimerCritical();
   chkAutoRunClick();
 
@@ -606,6 +627,8 @@ void TfrmRamsweep::ShowAtStart(int processShowCommand) {
   // There is no maximise button: a maximised start shows the window at its normal size.
   if (show == SW_SHOWMAXIMIZED) show = SW_SHOWNORMAL;
   ShowWindow(m_window, show);
+  // Started minimised with the tray icon on: only the icon shows, no taskbar button.
+  if (show == SW_SHOWMINNOACTIVE && Checked(chkShowIcon) && TrayReady) ShowWindow(m_window, SW_HIDE);
   UpdateWindow(m_window);
 }
 
@@ -658,7 +681,10 @@ bool TfrmRamsweep::FormCloseQuery() {
   return canClose;
 }
 
-void TfrmRamsweep::FormClose() { FocusWindow.Reset(); }
+void TfrmRamsweep::FormClose() {
+  Traybar1->DeleteIcon();
+  FocusWindow.Reset();
+}
 
 // ---- free-up ----
 
@@ -666,7 +692,7 @@ void TfrmRamsweep::StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, st
                                std::int32_t IdleMode) {
   if (Busy) return;
   Busy = true;
-  Enable(butAlloc, false);
+  EnableFreeUpCommands(false);
   CurrentPass = 0;
   IdleProgress = 0;
 
@@ -690,7 +716,7 @@ void TfrmRamsweep::OnFreeUpDone() {
   if (ExitAfterFreeUp) {
     PostMessageA(m_window, WM_CLOSE, 0, 0);
   } else {
-    Enable(butAlloc, true);
+    EnableFreeUpCommands(true);
   }
   UpdateStatusCaption();
 }
@@ -702,6 +728,7 @@ void TfrmRamsweep::UpdateStatusCaption() {
   const FreeUpProgress progress{Busy, CountdownLeft, CurrentPass, IdleProgress};
   const std::string caption = StatusCaption(progress, Checked(chkCaption), FreeBytes, m_decimalSeparator);
   SetWindowTextA(m_window, caption.c_str());
+  UpdateStatusDisplay();
 }
 
 void TfrmRamsweep::Timer1Timer() {
@@ -774,7 +801,190 @@ void TfrmRamsweep::UpdateBackgroundControls() {
   ShowWindow(Control(labNext), regular && m_page == Page::Background ? SW_SHOW : SW_HIDE);
 }
 
-void TfrmRamsweep::chkBackgroundClick() { UpdateBackgroundControls(); }
+void TfrmRamsweep::chkBackgroundClick() {
+  CheckMenuItem(PopupMenu1.Get(), BackgroundActivity1, Checked(chkBackground) ? MF_CHECKED : MF_UNCHECKED);
+  LoadTrayIcons();
+  UpdateStatusDisplay();
+  UpdateBackgroundControls();
+}
+
+// ---- tray icon and menu ----
+
+void TfrmRamsweep::LoadTrayIcons() {
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  auto load = [instance](const char* name) {
+    return static_cast<HICON>(LoadImageA(instance, name, IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  };
+  // the colour pictures with a ring while background activity is off
+  const bool background = Control(chkBackground) && Checked(chkBackground);
+  IconGreen.Reset(load(background ? "ICON_GREEN" : "ICON_GREEN_O"));
+  IconYellow.Reset(load(background ? "ICON_YELLOW" : "ICON_YELLOW_O"));
+  IconRed.Reset(load(background ? "ICON_RED" : "ICON_RED_O"));
+  IconIdle.Reset(load("ICON_IDLE"));
+  IconWork.Reset(load("ICON_WORK"));
+  IconWork2.Reset(load("ICON_WORK2"));
+}
+
+HFONT TfrmRamsweep::DigitFont(const std::string& text, HDC dc) {
+  ScopedFont& slot = DigitFonts[std::min<std::size_t>(text.size(), DigitFonts.size() - 1)];
+  if (slot) return slot.Get();
+  auto make = [](int height) {
+    return CreateFontA(-height, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DRAFT_QUALITY, DEFAULT_PITCH | FF_MODERN, "Arial");
+  };
+  // Chosen once per text length, with the first text of that length.
+  const int height = DigitFontHeight([&](int candidate) {
+    ScopedFont font(make(candidate));
+    const ScopedSelection selection(dc, font.Get());
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    return TextExtent{extent.cx, extent.cy};
+  });
+  slot.Reset(make(height));
+  return slot.Get();
+}
+
+void TfrmRamsweep::UpdateStatusDisplay() {
+  if (!Checked(chkShowIcon) || !TrayReady) return;
+  const TrayInputs inputs{FreeBytes,
+                          ParseThousands(Text(txtCritical)).value_or(-1),
+                          ParseThousands(Text(txtYellow)).value_or(-1),
+                          Checked(chkBackground),
+                          Busy,
+                          CountdownLeft,
+                          IdleProgress};
+  const TrayLook look = LookOf(SelectTrayState(inputs), WorkToggle);
+  const ScopedIcon* bases[] = {&IconGreen, &IconYellow, &IconRed, &IconIdle, &IconWork, &IconWork2};
+  const HICON base = bases[static_cast<int>(look.picture)]->Get();
+
+  HICON composed = nullptr;
+  ICONINFO info{};
+  if (base && GetIconInfo(base, &info)) {
+    // the number goes into the mask: where the text covers it, the black colour shows through
+    ScopedBitmap mask(info.hbmMask);
+    ScopedBitmap colour(info.hbmColor);
+    const HDC screen = GetDC(nullptr);
+    ScopedMemoryDc dc(CreateCompatibleDC(screen));
+    ReleaseDC(nullptr, screen);
+    if (dc) {
+      const ScopedSelection bitmap(dc.Get(), mask.Get());
+      const std::string text = TrayDigits(FreeBytes);
+      const ScopedSelection font(dc.Get(), DigitFont(text, dc.Get()));
+      SetBkMode(dc.Get(), TRANSPARENT);
+      SIZE extent{};
+      GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+      const TextOrigin at = DigitOrigin({extent.cx, extent.cy}, look.textCentreRow);
+      TextOutA(dc.Get(), at.x, at.y, text.c_str(), static_cast<int>(text.size()));
+    }
+    ICONINFO result{TRUE, 0, 0, mask.Get(), colour.Get()};
+    composed = CreateIconIndirect(&result);
+  }
+  Traybar1->Icon = composed ? composed : base;
+  Traybar1->Hint = TrayTip(FreeBytes, m_decimalSeparator);
+  Traybar1->CheckTaskbar();
+  Traybar1->ModifyIcon();
+  // the previous picture goes only now that the new one is in place
+  ComposedIcon.Reset(composed);
+}
+
+bool TfrmRamsweep::CreatePopupMenu1() {
+  PopupMenu1.Reset(CreatePopupMenu());
+  FreeandRun1 = CreatePopupMenu();
+  if (!PopupMenu1 || !FreeandRun1) return false;
+  const HMENU menu = PopupMenu1.Get();
+  // Managing the Free-and-Run list is not part of this build yet: the item shows, greyed.
+  AppendMenuA(FreeandRun1, MF_STRING | MF_GRAYED, ManageEntries1, "&Manage Entries");
+  AppendMenuA(menu, MF_STRING, ShowRamsweepPro1, "&Show Ramsweep Pro");
+  AppendMenuA(menu, MF_STRING, BackgroundActivity1, "&Background Activity");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(FreeandRun1), "Free and &Run");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, mnuFree1, "Free 1");
+  AppendMenuA(menu, MF_STRING, mnuFree2, "Free 2");
+  AppendMenuA(menu, MF_STRING, mnuFree3, "Free 3");
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, mnuExit1, "E&xit Ramsweep Pro");
+  return true;
+}
+
+void TfrmRamsweep::EnableFreeUpCommands(bool enabled) {
+  Enable(butAlloc, enabled);
+  const UINT state = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);
+  for (int item : {mnuExit1, mnuFree1, mnuFree2, mnuFree3}) EnableMenuItem(PopupMenu1.Get(), item, state);
+  // the submenu by its position: 3
+  EnableMenuItem(PopupMenu1.Get(), 3, MF_BYPOSITION | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void TfrmRamsweep::chkShowIconClick() {
+  if (Checked(chkShowIcon) && TrayReady) {
+    Traybar1->AddIcon();
+    UpdateStatusDisplay();
+  } else {
+    Traybar1->DeleteIcon();
+  }
+  UpdateIconPageControls();
+}
+
+void TfrmRamsweep::UpdateIconPageControls() {
+  const bool on = Checked(chkShowIcon);
+  for (ControlId id : {Label14, Label15, Label16, udYellow, Label17, Label25, Label12, Label13, cboIconAction, cboMenu1,
+                       cboMenu2, cboMenu3, txtYellow}) {
+    Enable(id, on);
+  }
+}
+
+void TfrmRamsweep::UpdateMenuCaptions() {
+  const HMENU menu = PopupMenu1.Get();
+  const ControlId combos[] = {cboMenu1, cboMenu2, cboMenu3};
+  const MenuId items[] = {mnuFree1, mnuFree2, mnuFree3};
+  const char* prefixes[] = {"&Free up ", "Fr&ee up ", "Free &up "};
+  const int action = ItemIndex(cboIconAction);
+  for (int i = 0; i < 3; ++i) {
+    const std::string amount = Text(combos[i]);
+    ModifyMenuA(menu, items[i], MF_BYCOMMAND | MF_STRING, items[i], (prefixes[i] + amount).c_str());
+    // replacing an item must not change the chosen action
+    const HWND actions = Control(cboIconAction);
+    SendMessageA(actions, CB_DELETESTRING, static_cast<WPARAM>(2 + i), 0);
+    SendMessageA(actions, CB_INSERTSTRING, static_cast<WPARAM>(2 + i),
+                 reinterpret_cast<LPARAM>(("Free up " + amount).c_str()));
+  }
+  SetItemIndex(cboIconAction, action);
+  const int defaults[] = {ShowRamsweepPro1, BackgroundActivity1, mnuFree1, mnuFree2, mnuFree3};
+  SetMenuDefaultItem(menu, action >= 0 && action < 5 ? static_cast<UINT>(defaults[action]) : static_cast<UINT>(-1),
+                     FALSE);
+}
+
+void TfrmRamsweep::Traybar1DblClick() {
+  switch (ItemIndex(cboIconAction)) {
+    case 0: ShowRamsweepPro1Click(); break;
+    case 1: BackgroundActivity1Click(); break;
+    case 2: mnuFreeClick(cboMenu1); break;
+    case 3: mnuFreeClick(cboMenu2); break;
+    case 4: mnuFreeClick(cboMenu3); break;
+    default: break;
+  }
+}
+
+void TfrmRamsweep::Traybar1RightClick() {
+  // The program must be the foreground application, or the menu would not close when the user
+  // clicks elsewhere.
+  ShowWindow(FocusWindow.Get(), SW_SHOW);
+  SetForegroundWindow(FocusWindow.Get());
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  TrackPopupMenu(PopupMenu1.Get(), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_window, nullptr);
+  PostMessageA(m_window, WM_NULL, 0, 0);
+}
+
+void TfrmRamsweep::BackgroundActivity1Click() {
+  SetChecked(chkBackground, !Checked(chkBackground));
+  chkBackgroundClick();
+}
+
+void TfrmRamsweep::mnuFreeClick(ControlId menuCombo) {
+  const int amount = ItemIndex(menuCombo);
+  if (amount >= 0) StartFreeUp(FreeAmounts[amount], 3, 0, 0);
+}
 
 void TfrmRamsweep::chkRegularClick() { UpdateBackgroundControls(); }
 
@@ -792,7 +1002,10 @@ void TfrmRamsweep::EnableTimerCritical() {
   }
 }
 
-void TfrmRamsweep::RefreshMemoryReading() { ReadFreeBytes(); }
+void TfrmRamsweep::RefreshMemoryReading() {
+  ReadFreeBytes();
+  UpdateStatusDisplay();
+}
 
 void TfrmRamsweep::OnRemoteFreeUp(WPARAM wParam, LPARAM lParam) {
   const auto request = AcceptRemoteFreeUp(static_cast<std::uint32_t>(wParam), static_cast<std::int32_t>(lParam),
@@ -838,6 +1051,21 @@ void TfrmRamsweep::OnCommand(int id, int code, HWND) {
     case chkBackground:
       if (code == BN_CLICKED) chkBackgroundClick();
       return;
+    case chkShowIcon:
+      if (code == BN_CLICKED) chkShowIconClick();
+      return;
+    case cboMenu1:
+    case cboMenu2:
+    case cboMenu3:
+    case cboIconAction:
+      if (code == CBN_SELCHANGE) UpdateMenuCaptions();
+      return;
+    case ShowRamsweepPro1: ShowRamsweepPro1Click(); return;
+    case BackgroundActivity1: BackgroundActivity1Click(); return;
+    case mnuFree1: mnuFreeClick(cboMenu1); return;
+    case mnuFree2: mnuFreeClick(cboMenu2); return;
+    case mnuFree3: mnuFreeClick(cboMenu3); return;
+    case mnuExit1: SendMessageA(m_window, WM_CLOSE, 0, 0); return;
     case chkRegular:
       if (code == BN_CLICKED) chkRegularClick();
       return;

@@ -23,6 +23,7 @@
 namespace rsw::win32 {
 
 class TPerformanceChart;
+class TTraybar;
 
 class TfrmRamsweep {
  public:
@@ -60,6 +61,11 @@ class TfrmRamsweep {
   const TFreeThread& LastWorker() const { return m_lastWorker; }
   Page ActivePage() const { return m_page; }
   bool IsSettingsLoading() const { return SettingsLoading; }
+  TTraybar& Tray() const { return *Traybar1; }
+  HMENU TrayMenu() const { return PopupMenu1.Get(); }
+  HICON ComposedTrayIcon() const { return ComposedIcon.Get(); }
+  // Reads the free memory again and shows it in the tray icon.
+  void RefreshMemoryReading();
 
  private:
   TfrmRamsweep(const uRegistry& registry, Options options);
@@ -102,7 +108,20 @@ class TfrmRamsweep {
   void TrackBar1Change();
   void udCriticalClick(bool up);
   void udYellowClick(bool up);
-  void RefreshMemoryReading();
+  // tray icon and its menu
+  void LoadTrayIcons();
+  void UpdateStatusDisplay();
+  HFONT DigitFont(const std::string& text, HDC dc);
+  bool CreatePopupMenu1();
+  void chkShowIconClick();
+  void UpdateIconPageControls();
+  void UpdateMenuCaptions();
+  void Traybar1DblClick();
+  void Traybar1RightClick();
+  void BackgroundActivity1Click();
+  void mnuFreeClick(ControlId menuCombo);
+  void EnableFreeUpCommands(bool enabled);
+
   // automatic free-ups
   void ScheduleNextRegular();
   void RegularFreeUpCheck();
@@ -153,6 +172,16 @@ class TfrmRamsweep {
   std::unique_ptr<TPerformanceChart> m_chart;  // PerformanceChart1
   TFreeThread m_lastWorker;
   std::unique_ptr<DynDataProcessorUsage> m_dynData;  // Windows 95/98 only
+
+  // tray
+  std::unique_ptr<TTraybar> Traybar1;
+  ScopedMenu PopupMenu1;
+  HMENU FreeandRun1 = nullptr;  // a submenu of PopupMenu1, which owns it
+  ScopedIcon IconGreen, IconYellow, IconRed, IconIdle, IconWork, IconWork2;
+  std::array<ScopedFont, 5> DigitFonts;  // by text length 1 to 4
+  ScopedIcon ComposedIcon;
+  int WorkToggle = 0;
+  bool m_watchEndSession = false;  // the tray icon was shown at creation
 
   // creation state
   bool TrayReady = false;  // the tray icons are loaded

@@ -94,18 +94,6 @@ int CountColor(const Canvas& canvas, COLORREF color, int left, int top, int righ
   return count;
 }
 
-// Live GDI objects of this process. Wine answers GetGuiResources with 0, but it accepts a GDI
-// handle without its upper (reuse count) half, so probing every 16-bit handle value counts them.
-long LiveGdiObjects() {
-  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (reported) return static_cast<long>(reported);
-  long count = 0;
-  for (UINT_PTR handle = 1; handle <= 0xFFFF; ++handle) {
-    if (GetObjectType(reinterpret_cast<HGDIOBJ>(handle))) ++count;
-  }
-  return count;
-}
-
 win32::ScopedFont LabelFont(int pixelHeight) {
   // Without antialiasing the label pixels keep the font colour exactly.
   return win32::ScopedFont(CreateFontA(-pixelHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,

@@ -170,6 +170,16 @@ std::string PictureFolder() {
   return folder + "\\";
 }
 
+long LiveGdiObjects() {
+  const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+  if (reported) return static_cast<long>(reported);
+  long count = 0;
+  for (UINT_PTR handle = 1; handle <= 0xFFFF; ++handle) {
+    if (GetObjectType(reinterpret_cast<HGDIOBJ>(handle))) ++count;
+  }
+  return count;
+}
+
 void EndStrayInstances() {
   for (HWND window : MainWindows(0)) {
     DWORD owner = 0;

@@ -49,6 +49,10 @@ bool SaveWindowPicture(HWND window, const std::string& path);
 // A folder beside the test program for pictures a person can look at; created when missing.
 std::string PictureFolder();
 
+// Live GDI objects of this process. Wine answers GetGuiResources with 0, but it accepts a GDI
+// handle without its upper (reuse count) half, so probing every 16-bit handle value counts them.
+long LiveGdiObjects();
+
 // Every "TfrmRamsweep" window of another process, ended along with its process.
 void EndStrayInstances();
 

@@ -1,0 +1,472 @@
+// The tray icon in a real notification area: the component against the shell, and the main
+// window's icon states, digits, tip, menu and double-click.
+
+#include <windows.h>
+
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <regex>
+#include <thread>
+
+#include "display/StatusDisplay.h"
+#include "display/win32/TTraybar.h"
+#include "engine/win32/Win32FreeUp.h"
+#include "wine/MainWindowFixture.h"
+#include "wine/WineTestSupport.h"
+
+namespace rsw::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Whether the shell shows an icon of this window and id: a change of nothing succeeds exactly then.
+bool IconShown(HWND window, UINT id = 1) {
+  NOTIFYICONDATAA query{};
+  query.cbSize = TTraybar::kIconDataSize;
+  query.hWnd = window;
+  query.uID = id;
+  query.uFlags = 0;
+  return Shell_NotifyIconA(NIM_MODIFY, &query) != FALSE;
+}
+
+class TraybarTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<TTraybar> tray = TTraybar::Create(GetModuleHandleA(nullptr));
+  HICON icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+  void TearDown() override {
+    if (tray) tray->DeleteIcon();
+  }
+};
+
+TEST_F(TraybarTest, RecordIsTheFirstVersionFilledForTheWindow) {
+  ASSERT_TRUE(tray);
+  const NOTIFYICONDATAA& data = tray->IconData();
+  EXPECT_EQ(data.cbSize, 88u);
+  EXPECT_EQ(data.hWnd, tray->CallbackWindow());
+  EXPECT_EQ(data.uID, 1u);
+  EXPECT_EQ(data.uFlags, 7u);
+  EXPECT_EQ(data.uCallbackMessage, 2048u);
+  EXPECT_TRUE(IsWindow(tray->CallbackWindow()));
+  EXPECT_FALSE(IsWindowVisible(tray->CallbackWindow()));
+}
+
+TEST_F(TraybarTest, AddModifyDeleteThroughTheShell) {
+  ASSERT_TRUE(FindWindowA("Shell_TrayWnd", nullptr)) << "the test desktop has a taskbar";
+  tray->Icon = icon;
+  tray->Hint = std::string(70, 'h');
+  EXPECT_FALSE(IconShown(tray->CallbackWindow()));
+  ASSERT_TRUE(tray->AddIcon());
+  EXPECT_TRUE(IconShown(tray->CallbackWindow()));
+  EXPECT_EQ(std::string(tray->IconData().szTip), std::string(63, 'h'));
+  EXPECT_EQ(tray->TrayWindow(), FindWindowA("Shell_TrayWnd", nullptr));
+  EXPECT_FALSE(tray->AddIcon()) << "already there";
+  tray->Hint.clear();
+  EXPECT_TRUE(tray->ModifyIcon());
+  EXPECT_EQ(std::string(tray->IconData().szTip), "");
+  EXPECT_TRUE(tray->DeleteIcon());
+  EXPECT_FALSE(IconShown(tray->CallbackWindow()));
+  EXPECT_FALSE(tray->ModifyIcon()) << "nothing left to change";
+  EXPECT_FALSE(tray->DeleteIcon());
+}
+
+TEST_F(TraybarTest, CheckTaskbarAddsAgainOnlyForANewTaskbar) {
+  tray->Icon = icon;
+  ASSERT_TRUE(tray->AddIcon());
+  ASSERT_TRUE(tray->DeleteIcon());
+  tray->CheckTaskbar();
+  EXPECT_FALSE(IconShown(tray->CallbackWindow())) << "the same taskbar: nothing to repair";
+  // as after the shell restarted: the taskbar the icon was added to is gone
+  tray->ForgetTrayWindow();
+  tray->CheckTaskbar();
+  EXPECT_TRUE(IconShown(tray->CallbackWindow()));
+  EXPECT_EQ(tray->TrayWindow(), FindWindowA("Shell_TrayWnd", nullptr));
+}
+
+TEST_F(TraybarTest, MouseNotificationsBecomeCallbacks) {
+  int clicks = 0, doubles = 0, rights = 0;
+  tray->Onclick = [&](TTraybar&) { ++clicks; };
+  tray->OnDblClick = [&](TTraybar&) { ++doubles; };
+  tray->OnRightClick = [&](TTraybar&) { ++rights; };
+  const HWND window = tray->CallbackWindow();
+  for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_MOUSEMOVE,
+                       WM_MBUTTONDOWN, WM_MBUTTONUP}) {
+    SendMessageA(window, WM_TRAYNOTIFY, 1, mouse);
+  }
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(doubles, 1);
+  EXPECT_EQ(rights, 1) << "on the release only";
+  // other messages pass to the default handling untouched
+  EXPECT_EQ(SendMessageA(window, WM_TRAYNOTIFY + 1, 1, WM_LBUTTONDOWN), 0);
+  EXPECT_EQ(clicks, 1);
+  // a release with neither a callback nor a menu does nothing
+  tray->OnRightClick = nullptr;
+  SendMessageA(window, WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
+  EXPECT_EQ(rights, 1);
+}
+
+// ---- the main window's tray icon ----
+
+// The colour picture behind an icon, as bits of its colour bitmap.
+std::vector<std::uint32_t> ColourBits(HICON icon) {
+  ICONINFO info{};
+  if (!icon || !GetIconInfo(icon, &info)) return {};
+  win32::ScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof header.bmiHeader;
+  header.bmiHeader.biWidth = 16;
+  header.bmiHeader.biHeight = -16;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  std::vector<std::uint32_t> bits(256);
+  const HDC screen = GetDC(nullptr);
+  GetDIBits(screen, colour.Get(), 0, 16, bits.data(), &header, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return bits;
+}
+
+// The transparency mask of an icon, one flag per pixel (true: transparent), top row first.
+std::vector<bool> MaskBits(HICON icon) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return {};
+  win32::ScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof header.bmiHeader;
+  header.bmiHeader.biWidth = 16;
+  header.bmiHeader.biHeight = -16;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  std::vector<std::uint32_t> bits(256);
+  const HDC screen = GetDC(nullptr);
+  GetDIBits(screen, mask.Get(), 0, 16, bits.data(), &header, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  std::vector<bool> transparent(256);
+  for (int i = 0; i < 256; ++i) transparent[i] = (bits[i] & 0xFFFFFF) != 0;
+  return transparent;
+}
+
+HICON Resource(const char* name) {
+  return static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+}
+
+class TrayIcon : public MainWindow {
+ protected:
+  void ShowIcon() { Store("Icon", 1); }
+  HWND TrayWindowOf() { return form->Tray().CallbackWindow(); }
+  // Which picture the composed icon was made from: its colour bitmap is the picture's, and so is
+  // its mask outside the rows the digits go into.
+  std::string PictureOfComposed() {
+    const HICON composed = form->ComposedTrayIcon();
+    const auto bits = ColourBits(composed);
+    if (bits.empty()) return "(no icon)";
+    const auto mask = MaskBits(composed);
+    for (const char* name : {"ICON_GREEN", "ICON_YELLOW", "ICON_RED", "ICON_GREEN_O", "ICON_YELLOW_O", "ICON_RED_O",
+                             "ICON_IDLE", "ICON_WORK", "ICON_WORK2"}) {
+      win32::ScopedIcon base(Resource(name));
+      const bool freeBelow = std::string(name).starts_with("ICON_IDLE") || std::string(name).starts_with("ICON_WORK");
+      const int firstRow = freeBelow ? 0 : 11;
+      const auto baseMask = MaskBits(base.Get());
+      bool same = ColourBits(base.Get()) == bits;
+      for (int i = firstRow * 16; same && i < (firstRow + 5) * 16; ++i) same = baseMask[i] == mask[i];
+      if (same) return name;
+    }
+    return "(unknown)";
+  }
+};
+
+TEST_F(TrayIcon, ShownFromTheStartWithDigitsAndTip) {
+  ShowIcon();
+  TfrmRamsweep& window = Open();
+  ASSERT_TRUE(IconShown(TrayWindowOf()));
+  // the tip is the free memory in megabytes, as the caption writes it
+  const double freeMB = static_cast<double>(win32::ReadMemoryStatus().AvailablePhysical) / 1048576.0;
+  const std::string tip = form->Tray().Hint;
+  std::smatch number;
+  ASSERT_TRUE(std::regex_match(tip, number, std::regex(R"((\d+)[.,](\d+) MB)"))) << tip;
+  EXPECT_NEAR(std::stod(number[1].str() + "." + number[2].str()), freeMB, freeMB * 0.05 + 1);
+  EXPECT_EQ(std::string(form->Tray().IconData().szTip), tip);
+  EXPECT_TRUE(Caption(window.Handle()).starts_with(tip)) << "the same reading as the caption";
+  ASSERT_TRUE(window.ComposedTrayIcon());
+  EXPECT_EQ(PictureOfComposed(), "ICON_GREEN_O") << "plenty free, background activity off";
+
+  // the digits are opaque pixels in the free rows; the bar's rows are the base picture's
+  win32::ScopedIcon base(Resource("ICON_GREEN_O"));
+  const auto composed = MaskBits(window.ComposedTrayIcon());
+  const auto plain = MaskBits(base.Get());
+  int opaqueInFreeRows = 0;
+  for (int i = 0; i < 11 * 16; ++i) {
+    EXPECT_TRUE(plain[i]) << "row " << i / 16 << " of the picture is free";
+    opaqueInFreeRows += !composed[i];
+  }
+  EXPECT_GT(opaqueInFreeRows, 4) << "some digit was drawn";
+  for (int i = 11 * 16; i < 256; ++i) EXPECT_EQ(composed[i], plain[i]) << "bar pixel " << i;
+
+  ASSERT_TRUE(Close());
+  EXPECT_FALSE(IconShown(TrayWindowOf())) << "removed at close";
+}
+
+TEST_F(TrayIcon, ColourFollowsTheThresholds) {
+  ShowIcon();
+  Store("Background", 1);
+  Open();
+  EXPECT_EQ(PictureOfComposed(), "ICON_GREEN");
+  // a yellow amount above the free memory (the up-down could never reach it)
+  SetWindowTextA(Item(txtYellow), "2.000.000.000");
+  form->RefreshMemoryReading();
+  EXPECT_EQ(PictureOfComposed(), "ICON_YELLOW");
+  SetWindowTextA(Item(txtCritical), "2.000.000.000");
+  form->RefreshMemoryReading();
+  EXPECT_EQ(PictureOfComposed(), "ICON_RED");
+  // switching background activity off swaps in the ringed pictures at once
+  SendMessageA(Item(chkBackground), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(chkBackground);
+  EXPECT_EQ(PictureOfComposed(), "ICON_RED_O");
+}
+
+TEST_F(TrayIcon, FreeUpPicturesAlternateAndTheCountdownKeepsTheColour) {
+  ShowIcon();
+  TfrmRamsweep& window = Open();
+  window.StartFreeUp(1, 3, 5, 0);
+  SendMessageA(window.Handle(), WM_FREEUP_COUNTDOWN, 5, 0);
+  form->RefreshMemoryReading();
+  EXPECT_EQ(PictureOfComposed(), "ICON_GREEN_O") << "counting down";
+  SendMessageA(window.Handle(), WM_FREEUP_COUNTDOWN, 0, 0);
+  SendMessageA(window.Handle(), WM_FREEUP_PASS, 0, 0);
+  const std::string first = PictureOfComposed();
+  SendMessageA(window.Handle(), WM_FREEUP_PASS, 1, 0);
+  const std::string second = PictureOfComposed();
+  EXPECT_EQ(first, "ICON_WORK");
+  EXPECT_EQ(second, "ICON_WORK2");
+  form->RefreshMemoryReading();
+  EXPECT_EQ(PictureOfComposed(), "ICON_WORK");
+  SendMessageA(window.Handle(), WM_FREEUP_DONE, 0, 0);
+  EXPECT_EQ(PictureOfComposed(), "ICON_GREEN_O");
+  window.StartFreeUp(1, 3, 0, 1);
+  SendMessageA(window.Handle(), WM_FREEUP_IDLE, 1, 0);
+  EXPECT_EQ(PictureOfComposed(), "ICON_IDLE");
+}
+
+TEST_F(TrayIcon, ManyUpdatesLeaveNoHandleBehind) {
+  ShowIcon();
+  TfrmRamsweep& window = Open();
+  form->RefreshMemoryReading();  // the digit font of this length exists from here on
+  const long before = LiveGdiObjects();
+  for (int i = 0; i < 10000; ++i) form->RefreshMemoryReading();
+  EXPECT_EQ(LiveGdiObjects(), before);
+  // and while working, where the pictures alternate
+  window.StartFreeUp(1, 3, 0, 0);
+  SendMessageA(window.Handle(), WM_FREEUP_PASS, 0, 0);
+  const long working = LiveGdiObjects();
+  for (int i = 0; i < 1000; ++i) form->RefreshMemoryReading();
+  EXPECT_EQ(LiveGdiObjects(), working);
+}
+
+TEST_F(TrayIcon, DoubleClickRunsTheChosenAction) {
+  ShowIcon();
+  Open();
+  const HWND tray = TrayWindowOf();
+  auto backgroundChecked = [&] {
+    return (GetMenuState(form->TrayMenu(), BackgroundActivity1, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  };
+  EXPECT_FALSE(backgroundChecked());
+  // the default action switches background activity
+  SendMessageA(tray, WM_TRAYNOTIFY, 1, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(Checked(chkBackground));
+  EXPECT_TRUE(backgroundChecked());
+  EXPECT_EQ(PictureOfComposed(), "ICON_GREEN");
+  SendMessageA(tray, WM_TRAYNOTIFY, 1, WM_LBUTTONDBLCLK);
+  EXPECT_FALSE(Checked(chkBackground));
+  EXPECT_EQ(PictureOfComposed(), "ICON_GREEN_O");
+
+  // "Free up" the third menu amount, and not twice while it runs
+  SendMessageA(Item(cboIconAction), CB_SETCURSEL, 4, 0);
+  SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(cboIconAction, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(cboIconAction)));
+  SendMessageA(tray, WM_TRAYNOTIFY, 1, WM_LBUTTONDBLCLK);
+  SendMessageA(tray, WM_TRAYNOTIFY, 1, WM_LBUTTONDBLCLK);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].AmountMB, 12);
+  EXPECT_EQ(started[0].MaxPasses, 3);
+  EXPECT_EQ(started[0].Countdown, 0);
+  EXPECT_FALSE(started[0].IdleDetect);
+}
+
+std::string MenuText(HMENU menu, UINT position) {
+  char text[128] = {};
+  GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+  return text;
+}
+
+TEST_F(TrayIcon, MenuItemsCaptionsAndDefault) {
+  Open();
+  const HMENU menu = form->TrayMenu();
+  ASSERT_EQ(GetMenuItemCount(menu), 10);
+  const char* captions[] = {"&Show Ramsweep Pro", "&Background Activity", "", "Free and &Run",     "", "&Free up 4 MB",
+                            "Fr&ee up 8 MB",      "Free &up 12 MB",       "", "E&xit Ramsweep Pro"};
+  for (UINT i = 0; i < 10; ++i) EXPECT_EQ(MenuText(menu, i), captions[i]) << i;
+  for (UINT separator : {2u, 4u, 8u}) EXPECT_TRUE(GetMenuState(menu, separator, MF_BYPOSITION) & MF_SEPARATOR);
+  const HMENU freeAndRun = GetSubMenu(menu, 3);
+  ASSERT_TRUE(freeAndRun);
+  EXPECT_EQ(MenuText(freeAndRun, 0), "&Manage Entries");
+  EXPECT_EQ(GetMenuDefaultItem(menu, FALSE, 0), static_cast<UINT>(BackgroundActivity1));
+
+  // choosing 16 MB for the second free-up renames its item and action, and keeps the action
+  SendMessageA(Item(cboMenu2), CB_SETCURSEL, 8, 0);
+  SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(cboMenu2, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(cboMenu2)));
+  EXPECT_EQ(MenuText(menu, 6), "Fr&ee up 16 MB");
+  char action[64] = {};
+  SendMessageA(Item(cboIconAction), CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(action));
+  EXPECT_STREQ(action, "Free up 16 MB");
+  EXPECT_EQ(SendMessageA(Item(cboIconAction), CB_GETCURSEL, 0, 0), 1);
+
+  // the action chooses the bold item
+  SendMessageA(Item(cboIconAction), CB_SETCURSEL, 3, 0);
+  SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(cboIconAction, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(Item(cboIconAction)));
+  EXPECT_EQ(GetMenuDefaultItem(menu, FALSE, 0), static_cast<UINT>(mnuFree2));
+}
+
+TEST_F(TrayIcon, MenuFreeUpsAreGreyedWhileOneRuns) {
+  Open();
+  const HMENU menu = form->TrayMenu();
+  SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(mnuFree2, 0), 0);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].AmountMB, 8);
+  EXPECT_EQ(started[0].MaxPasses, 3);
+  for (int item : {mnuExit1, mnuFree1, mnuFree2, mnuFree3}) {
+    EXPECT_TRUE(GetMenuState(menu, item, MF_BYCOMMAND) & MF_GRAYED) << item;
+  }
+  EXPECT_TRUE(GetMenuState(menu, 3, MF_BYPOSITION) & MF_GRAYED) << "Free and Run";
+  SendMessageA(form->Handle(), WM_FREEUP_DONE, 0, 0);
+  for (int item : {mnuExit1, mnuFree1, mnuFree2, mnuFree3}) {
+    EXPECT_FALSE(GetMenuState(menu, item, MF_BYCOMMAND) & MF_GRAYED) << item;
+  }
+  // exit from the menu closes the window
+  const HWND window = form->Handle();
+  SendMessageA(window, WM_COMMAND, MAKEWPARAM(mnuExit1, 0), 0);
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(TrayIcon, RightClickOpensTheMenu) {
+  ShowIcon();
+  Open();
+  std::atomic<bool> seen{false};
+  std::atomic<bool> stop{false};
+  const HWND owner = form->Handle();
+  std::thread closer([&] {
+    // the menu is modal on the window's thread: see it, then close it from here
+    while (!stop) {
+      const HWND popup = FindWindowA("#32768", nullptr);
+      if (popup && IsWindowVisible(popup)) {
+        seen = true;
+        PostMessageA(owner, WM_CANCELMODE, 0, 0);
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  SendMessageA(TrayWindowOf(), WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
+  stop = true;
+  closer.join();
+  EXPECT_TRUE(seen);
+}
+
+TEST_F(TrayIcon, MinimisingHidesToTheTrayAndTheShowOperationBringsItBack) {
+  ShowIcon();
+  TfrmRamsweep& window = Open();
+  window.ShowAtStart(SW_SHOWNORMAL);
+  SendMessageA(window.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_FALSE(IsWindowVisible(window.Handle())) << "no taskbar button, only the icon";
+  SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(ShowRamsweepPro1, 0), 0);
+  EXPECT_TRUE(IsWindowVisible(window.Handle()));
+  EXPECT_FALSE(IsIconic(window.Handle()));
+}
+
+TEST_F(TrayIcon, StartupWithTheIconShowsOnlyTheIcon) {
+  ShowIcon();
+  TfrmRamsweep& window = Open({"STARTUP"});
+  window.ShowAtStart(SW_SHOWNORMAL);
+  EXPECT_FALSE(IsWindowVisible(window.Handle()));
+  EXPECT_TRUE(IconShown(TrayWindowOf()));
+}
+
+TEST_F(TrayIcon, SwitchingTheIconOffRemovesItAndGreysThePage) {
+  ShowIcon();
+  Store("Yellow 4.1", 4500);
+  Open();
+  ASSERT_TRUE(IconShown(TrayWindowOf()));
+  SendMessageA(Item(chkShowIcon), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(chkShowIcon);
+  EXPECT_FALSE(IconShown(TrayWindowOf()));
+  for (ControlId id : {Label14, Label15, Label16, udYellow, Label17, Label25, Label12, Label13, cboIconAction, cboMenu1,
+                       cboMenu2, cboMenu3, txtYellow}) {
+    EXPECT_FALSE(IsWindowEnabled(Item(id))) << id;
+  }
+  EXPECT_EQ(WindowText(Item(txtYellow)), "4.500");
+  // while off, updates change nothing
+  const HICON before = form->ComposedTrayIcon();
+  form->RefreshMemoryReading();
+  EXPECT_EQ(form->ComposedTrayIcon(), before);
+  SendMessageA(Item(chkShowIcon), BM_SETCHECK, BST_CHECKED, 0);
+  Click(chkShowIcon);
+  EXPECT_TRUE(IconShown(TrayWindowOf()));
+  EXPECT_TRUE(IsWindowEnabled(Item(cboMenu1)));
+}
+
+TEST_F(TrayIcon, EndOfTheWindowsSessionRemovesTheIcon) {
+  ShowIcon();
+  TfrmRamsweep& window = Open();
+  ASSERT_TRUE(IconShown(TrayWindowOf()));
+  SendMessageA(window.Handle(), WM_ENDSESSION, FALSE, 0);  // the session goes on: only the icon goes
+  EXPECT_FALSE(IconShown(TrayWindowOf()));
+  EXPECT_TRUE(IsWindow(window.Handle()));
+}
+
+TEST_F(TrayIcon, YellowUpDownSteps) {
+  ShowIcon();
+  Store("Yellow 4.1", 9950);
+  Open();
+  auto press = [&](int delta) {
+    NMUPDOWN change{};
+    change.hdr = {Item(udYellow), static_cast<UINT_PTR>(udYellow), static_cast<UINT>(UDN_DELTAPOS)};
+    change.iDelta = delta;
+    SendMessageA(form->Handle(), WM_NOTIFY, udYellow, reinterpret_cast<LPARAM>(&change));
+  };
+  press(1);
+  EXPECT_EQ(WindowText(Item(txtYellow)), "10.050");
+  press(1);
+  EXPECT_EQ(WindowText(Item(txtYellow)), "11.000");
+}
+
+TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
+  ShowIcon();
+  Store("Background", 1);
+  Open();
+  const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+  ASSERT_TRUE(taskbar);
+  const std::string folder = PictureFolder();
+  struct Look {
+    const char* name;
+    const char* critical;
+    const char* yellow;
+    bool background;
+  };
+  for (const Look& look : {Look{"green", "500", "3.000", true}, Look{"yellow", "500", "2.000.000.000", true},
+                           Look{"red", "2.000.000.000", "3.000", true}, Look{"green-off", "500", "3.000", false}}) {
+    SetWindowTextA(Item(txtCritical), look.critical);
+    SetWindowTextA(Item(txtYellow), look.yellow);
+    if (Checked(chkBackground) != look.background) {
+      SendMessageA(Item(chkBackground), BM_SETCHECK, look.background ? BST_CHECKED : BST_UNCHECKED, 0);
+      Click(chkBackground);
+    }
+    form->RefreshMemoryReading();
+    RedrawWindow(taskbar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    // the shell draws the icon in its own process: give it a moment before the picture
+    WaitUntil([] { return false; }, 300ms);
+    EXPECT_TRUE(SaveWindowPicture(taskbar, folder + "taskbar-" + look.name + ".bmp")) << look.name;
+  }
+}
+
+}  // namespace
+}  // namespace rsw::test
