@@ -107,8 +107,13 @@ TEST_F(TraybarTest, MouseNotificationsBecomeCallbacks) {
 
 // ---- the main window's tray icon ----
 
-// The colour picture behind an icon, as bits of its colour bitmap.
-std::vector<std::uint32_t> ColourBits(HICON icon) {
+// An icon's two 16×16 bitmaps as 32-bit pixels, top row first; empty when it has none.
+struct IconBits {
+  std::vector<std::uint32_t> colour;
+  std::vector<std::uint32_t> mask;
+};
+
+IconBits ReadIcon(HICON icon) {
   ICONINFO info{};
   if (!icon || !GetIconInfo(icon, &info)) return {};
   win32::ScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
@@ -118,30 +123,21 @@ std::vector<std::uint32_t> ColourBits(HICON icon) {
   header.bmiHeader.biHeight = -16;
   header.bmiHeader.biPlanes = 1;
   header.bmiHeader.biBitCount = 32;
-  std::vector<std::uint32_t> bits(256);
+  IconBits bits{std::vector<std::uint32_t>(256), std::vector<std::uint32_t>(256)};
   const HDC screen = GetDC(nullptr);
-  GetDIBits(screen, colour.Get(), 0, 16, bits.data(), &header, DIB_RGB_COLORS);
+  GetDIBits(screen, colour.Get(), 0, 16, bits.colour.data(), &header, DIB_RGB_COLORS);
+  GetDIBits(screen, mask.Get(), 0, 16, bits.mask.data(), &header, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
   return bits;
 }
 
+std::vector<std::uint32_t> ColourBits(HICON icon) { return ReadIcon(icon).colour; }
+
 // The transparency mask of an icon, one flag per pixel (true: transparent), top row first.
 std::vector<bool> MaskBits(HICON icon) {
-  ICONINFO info{};
-  if (!GetIconInfo(icon, &info)) return {};
-  win32::ScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
-  BITMAPINFO header{};
-  header.bmiHeader.biSize = sizeof header.bmiHeader;
-  header.bmiHeader.biWidth = 16;
-  header.bmiHeader.biHeight = -16;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
-  std::vector<std::uint32_t> bits(256);
-  const HDC screen = GetDC(nullptr);
-  GetDIBits(screen, mask.Get(), 0, 16, bits.data(), &header, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  std::vector<bool> transparent(256);
-  for (int i = 0; i < 256; ++i) transparent[i] = (bits[i] & 0xFFFFFF) != 0;
+  const auto bits = ReadIcon(icon).mask;
+  std::vector<bool> transparent(bits.size());
+  for (std::size_t i = 0; i < bits.size(); ++i) transparent[i] = (bits[i] & 0xFFFFFF) != 0;
   return transparent;
 }
 
