@@ -761,10 +761,7 @@ void TfrmRamsweep::RegularFreeUpCheck() {
   if (Busy) return;
   // The schedule moves on whether or not regular free-ups are on.
   ScheduleNextRegular();
-  const int amount = ItemIndex(cboRegular);
-  if (Checked(chkBackground) && Checked(chkRegular) && amount >= 0) {
-    StartFreeUp(FreeAmounts[amount], 3, 0, ItemIndex(cboIdleRegular));
-  }
+  StartAutomaticFreeUp(chkRegular, cboRegular, cboIdleRegular);
 }
 
 void TfrmRamsweep::TimerCriticalTimer() {
@@ -779,10 +776,12 @@ void TfrmRamsweep::CriticalFreeUpCheck() {
   if (Busy) return;
   // a critical free-up puts the next regular one a full interval off
   ScheduleNextRegular();
-  const int amount = ItemIndex(cboCritical);
-  if (Checked(chkBackground) && Checked(chkCritical) && amount >= 0) {
-    StartFreeUp(FreeAmounts[amount], 3, 0, ItemIndex(cboIdleCritical));
-  }
+  StartAutomaticFreeUp(chkCritical, cboCritical, cboIdleCritical);
+}
+
+void TfrmRamsweep::StartAutomaticFreeUp(ControlId enabled, ControlId amount, ControlId idle) {
+  const int index = ItemIndex(amount);
+  if (Checked(chkBackground) && Checked(enabled) && index >= 0) StartFreeUp(FreeAmounts[index], 3, 0, ItemIndex(idle));
 }
 
 void TfrmRamsweep::UpdateBackgroundControls() {

@@ -127,6 +127,8 @@ class TfrmRamsweep {
   void RegularFreeUpCheck();
   void TimerCriticalTimer();
   void CriticalFreeUpCheck();
+  // With background activity on and `enabled` ticked: the amount and idle detection chosen, 3 passes.
+  void StartAutomaticFreeUp(ControlId enabled, ControlId amount, ControlId idle);
   void UpdateBackgroundControls();
   void chkBackgroundClick();
   void chkRegularClick();
