@@ -17,7 +17,7 @@ constexpr int kButtonH = 25;
 constexpr int kEditH = 21;
 constexpr int kTextDy = 4;
 
-constexpr ControlSpec kControls[] = {
+constexpr ControlRow kControls[] = {
     // Free Memory
     {lstMem, FreeMemory, List, "", 8, 8, 375, 126},
     {labAllocate, FreeMemory, Label, "Allocate and Free not more than", 8, 146 + kTextDy, 160, 13},
@@ -146,6 +146,6 @@ constexpr ControlSpec kControls[] = {
 
 }  // namespace
 
-std::span<const ControlSpec> MainWindowControls() { return kControls; }
+std::span<const ControlRow> MainWindowControls() { return kControls; }
 
 }  // namespace rsw::win32

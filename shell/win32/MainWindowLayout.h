@@ -162,7 +162,7 @@ enum class Kind {
   Chart,   // the place of the chart control
 };
 
-struct ControlSpec {
+struct ControlRow {
   ControlId id;
   Page page;
   Kind kind;
@@ -170,7 +170,7 @@ struct ControlSpec {
   int x, y, w, h;
 };
 
-std::span<const ControlSpec> MainWindowControls();
+std::span<const ControlRow> MainWindowControls();
 
 inline constexpr int kClientWidth = 411;
 inline constexpr int kClientHeight = 272;

@@ -117,26 +117,26 @@ struct ControlClass {
   DWORD exStyle;
 };
 
-ControlClass ClassOf(const ControlSpec& spec) {
+ControlClass ClassOf(const ControlRow& row) {
   constexpr DWORD child = WS_CHILD;
-  switch (spec.kind) {
+  switch (row.kind) {
     case Kind::Label: {
       DWORD style = child | SS_LEFT | SS_NOPREFIX;
-      if (spec.page == Page::About || spec.id == Label3) style = child | SS_CENTER | SS_NOPREFIX;
-      if (spec.id == Label26) style |= SS_NOTIFY;
+      if (row.page == Page::About || row.id == Label3) style = child | SS_CENTER | SS_NOPREFIX;
+      if (row.id == Label26) style |= SS_NOTIFY;
       return {"STATIC", style, 0};
     }
     case Kind::WrapLabel: return {"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};
     case Kind::Edit: return {"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, WS_EX_CLIENTEDGE};
     case Kind::ReadOnly: {
       DWORD style = child | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY;
-      if (spec.id == txtCritical || spec.id == txtYellow) style |= ES_RIGHT;
+      if (row.id == txtCritical || row.id == txtYellow) style |= ES_RIGHT;
       return {"EDIT", style, WS_EX_CLIENTEDGE};
     }
     case Kind::UpDown:
       return {UPDOWN_CLASSA,
               child | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
-                  (spec.id == udCritical || spec.id == udYellow ? 0u : DWORD{UDS_SETBUDDYINT}),
+                  (row.id == udCritical || row.id == udYellow ? 0u : DWORD{UDS_SETBUDDYINT}),
               0};
     case Kind::Button: return {"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
     case Kind::DefaultButton: return {"BUTTON", child | WS_TABSTOP | BS_DEFPUSHBUTTON, 0};
@@ -408,57 +408,57 @@ bool TfrmRamsweep::CreateControls() {
 
   // Labels and check boxes grow to their text in the font the system gives us, pushing the rest of
   // their row along.
-  const auto specs = MainWindowControls();
+  const auto rows = MainWindowControls();
   std::vector<LayoutBox> boxes;
-  boxes.reserve(specs.size());
+  boxes.reserve(rows.size());
   const HDC screen = GetDC(m_window);
   {
     const ScopedSelection selection(screen, m_font.Get());
-    for (const ControlSpec& spec : specs) {
+    for (const ControlRow& row : rows) {
       int textWidth = 0;
-      const bool grows = (spec.kind == Kind::Label && spec.page != Page::About && spec.id != Label3 &&
-                          spec.id != labNext && spec.id != Label15) ||
-                         spec.kind == Kind::Check;
+      const bool grows = (row.kind == Kind::Label && row.page != Page::About && row.id != Label3 &&
+                          row.id != labNext && row.id != Label15) ||
+                         row.kind == Kind::Check;
       if (grows) {
         SIZE extent{};
-        GetTextExtentPoint32A(screen, spec.text, lstrlenA(spec.text), &extent);
+        GetTextExtentPoint32A(screen, row.text, lstrlenA(row.text), &extent);
         // a check box's text sits right of its box
-        textWidth = extent.cx + (spec.kind == Kind::Check ? GetSystemMetrics(SM_CXMENUCHECK) + 8 : 2);
+        textWidth = extent.cx + (row.kind == Kind::Check ? GetSystemMetrics(SM_CXMENUCHECK) + 8 : 2);
       }
       boxes.push_back(
-          {static_cast<int>(spec.page), spec.x, spec.y, spec.w, spec.h, textWidth, spec.kind == Kind::UpDown});
+          {static_cast<int>(row.page), row.x, row.y, row.w, row.h, textWidth, row.kind == Kind::UpDown});
     }
   }
   ReleaseDC(m_window, screen);
   FlowRows(boxes);
 
   HWND previous = nullptr;
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    ControlSpec spec = specs[i];
-    spec.x = boxes[i].x;
-    spec.w = boxes[i].w;
-    if (spec.kind == Kind::Chart) {
-      if (!CreateChart(spec, originX, originY)) return false;
-      m_pageControls[static_cast<int>(spec.page)].push_back(m_chart->Handle());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    ControlRow row = rows[i];
+    row.x = boxes[i].x;
+    row.w = boxes[i].w;
+    if (row.kind == Kind::Chart) {
+      if (!CreateChart(row, originX, originY)) return false;
+      m_pageControls[static_cast<int>(row.page)].push_back(m_chart->Handle());
       previous = m_chart->Handle();
       continue;
     }
-    const ControlClass cls = ClassOf(spec);
+    const ControlClass cls = ClassOf(row);
     const HWND control =
-        CreateWindowExA(cls.exStyle, cls.className, spec.text, cls.style, originX + spec.x, originY + spec.y, spec.w,
-                        spec.h, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+        CreateWindowExA(cls.exStyle, cls.className, row.text, cls.style, originX + row.x, originY + row.y, row.w,
+                        row.h, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
     if (!control) return false;
     HFONT font = m_font.Get();
-    if (spec.id == Label15) font = m_boldFont.Get();
-    if (spec.id == Label5) font = m_titleFont.Get();
-    if (spec.id == mdURLLabel1 || spec.id == mdURLLabel2) font = m_linkFont.Get();
+    if (row.id == Label15) font = m_boldFont.Get();
+    if (row.id == Label5) font = m_titleFont.Get();
+    if (row.id == mdURLLabel1 || row.id == mdURLLabel2) font = m_linkFont.Get();
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    if (spec.kind == Kind::UpDown) SendMessageA(control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(previous), 0);
+    if (row.kind == Kind::UpDown) SendMessageA(control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(previous), 0);
     // Frames lie under the controls they hold; the page control under everything.
-    if (spec.kind == Kind::Group || spec.kind == Kind::Sunken || spec.kind == Kind::Silver) {
+    if (row.kind == Kind::Group || row.kind == Kind::Sunken || row.kind == Kind::Silver) {
       SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    if (m_tooltip && (spec.id == cboIdleRegular || spec.id == cboIdleCritical || spec.id == cboIdleStartup)) {
+    if (m_tooltip && (row.id == cboIdleRegular || row.id == cboIdleCritical || row.id == cboIdleStartup)) {
       TTTOOLINFOA tool{};
       tool.cbSize = sizeof tool;
       tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
@@ -467,7 +467,7 @@ bool TfrmRamsweep::CreateControls() {
       tool.lpszText = const_cast<char*>(kIdleHint);
       SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
-    m_pageControls[static_cast<int>(spec.page)].push_back(control);
+    m_pageControls[static_cast<int>(row.page)].push_back(control);
     previous = control;
   }
   SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -496,13 +496,13 @@ void TfrmRamsweep::MatchPageColor() {
   m_pageBrush.Reset(CreateSolidBrush(color));
 }
 
-bool TfrmRamsweep::CreateChart(const ControlSpec& spec, int originX, int originY) {
-  m_chart = TPerformanceChart::Create(m_window, spec.id, originX + spec.x, originY + spec.y, spec.w, spec.h);
+bool TfrmRamsweep::CreateChart(const ControlRow& row, int originX, int originY) {
+  m_chart = TPerformanceChart::Create(m_window, row.id, originX + row.x, originY + row.y, row.w, row.h);
   m_chartFont.Reset(MakeFont(12, "Arial", FW_BOLD));
   m_chartScaleFont.Reset(MakeFont(11, "Arial", FW_BOLD));
   if (!m_chart || !m_chartFont || !m_chartScaleFont) return false;
   constexpr COLORREF kMaroon = RGB(128, 0, 0);
-  m_chart->SetCaption(spec.text);
+  m_chart->SetCaption(row.text);
   m_chart->SetFont(m_chartFont.Get(), kMaroon);
   if (!m_chart->SetScaleFont(m_chartScaleFont.Get(), kMaroon)) return false;
   m_chart->OnGetMaxY = [](TPerformanceChart&, std::int64_t& MaxY) { MaxY = PerformanceChart1GetMaxY(MaxY); };

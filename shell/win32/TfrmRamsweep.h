@@ -75,7 +75,7 @@ class TfrmRamsweep {
   // creation
   bool FormCreate();
   bool CreateControls();
-  bool CreateChart(const ControlSpec& spec, int originX, int originY);
+  bool CreateChart(const ControlRow& row, int originX, int originY);
   void MatchPageColor();
   void PrepareControls();
   void LoadSettings();

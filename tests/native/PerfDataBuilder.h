@@ -7,16 +7,16 @@
 
 namespace rsw::test {
 
-struct PerfCounterSpec {
+struct PerfCounterFixture {
   std::uint32_t nameIndex;
   std::uint32_t type;
   std::int64_t value;
 };
 
-struct PerfObjectSpec {
+struct PerfObjectFixture {
   std::uint32_t titleIndex;
   std::int32_t instances;
-  std::vector<PerfCounterSpec> counters;
+  std::vector<PerfCounterFixture> counters;
 };
 
 struct PerfTime {
@@ -29,7 +29,7 @@ class PerfDataBuilder {
   static constexpr std::uint32_t kObjectHeader = 64;
   static constexpr std::uint32_t kCounterDefinition = 40;
 
-  static std::vector<std::uint8_t> Build(const std::vector<PerfObjectSpec>& objects, const PerfTime& time) {
+  static std::vector<std::uint8_t> Build(const std::vector<PerfObjectFixture>& objects, const PerfTime& time) {
     std::vector<std::uint8_t> data(kBlockHeader, 0);
     std::memcpy(data.data(), u"PERF", 8);
     Put32(data, 24, kBlockHeader);
@@ -37,7 +37,7 @@ class PerfDataBuilder {
     const std::uint16_t st[8] = {time.year, time.month,  4,           time.day,
                                  time.hour, time.minute, time.second, time.millisecond};
     std::memcpy(data.data() + 36, st, sizeof st);
-    for (const PerfObjectSpec& object : objects) {
+    for (const PerfObjectFixture& object : objects) {
       const std::size_t at = data.size();
       const auto counters = static_cast<std::uint32_t>(object.counters.size());
       const std::uint32_t definition = kObjectHeader + counters * kCounterDefinition;

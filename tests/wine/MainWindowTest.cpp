@@ -447,10 +447,10 @@ TEST_F(MainWindow, EveryPageHoldsItsControlsAndHelpTopicsExist) {
     SendMessageA(Item(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
     NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
     SendMessageA(window.Handle(), WM_NOTIFY, PageControl1, reinterpret_cast<LPARAM>(&change));
-    for (const ControlSpec& spec : MainWindowControls()) {
-      if (spec.id == labNext) continue;
-      EXPECT_EQ(IsWindowVisible(Item(spec.id)) != FALSE, static_cast<int>(spec.page) == page)
-          << "control " << spec.id << " on page " << page;
+    for (const ControlRow& row : MainWindowControls()) {
+      if (row.id == labNext) continue;
+      EXPECT_EQ(IsWindowVisible(Item(row.id)) != FALSE, static_cast<int>(row.page) == page)
+          << "control " << row.id << " on page " << page;
     }
   }
 }
