@@ -13,10 +13,6 @@ struct IdleProfile {
   bool FreeIfNoIdle;     // free memory even when no idle was found
 };
 
-// The Idle page's initial settings.
-inline constexpr IdleProfile kSoftIdleDefaults{25, 60, false};
-inline constexpr IdleProfile kHardIdleDefaults{25, 5, true};
-
 // Idle mode 1 waits by the soft profile, 2 by the hard one; any other mode does not wait.
 inline void ConfigureIdle(TFreeThread& worker, std::int32_t idleMode, const IdleProfile& soft,
                           const IdleProfile& hard) {

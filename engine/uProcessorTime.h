@@ -52,6 +52,7 @@ class NtProcessorUsage final : public ProcessorUsage {
   Sources m_sources;
   PerfBaseline m_baseline;
   std::optional<SystemTimes> m_lastTimes;  // the baseline where the counter is missing
+  bool m_counterMissing = true;
 };
 
 }  // namespace rsw

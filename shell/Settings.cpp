@@ -14,42 +14,44 @@ using enum SettingType;
 
 constexpr std::int32_t kLastAmount = kAmountCount - 1;
 constexpr std::int32_t kAny = 0;  // range of kilobyte values: not limited above
+// The start-up amount's default is the default amount, which depends on the machine's memory.
+constexpr std::int32_t kDefaultAmount = -1;
 
 }  // namespace
 
 const std::array<SettingRow, 32> kSettingsSchema{{
-    {"Refresh", Refresh, Integer, 0, kRefreshPositions - 1, false},
-    {"Times", Times, Integer, 1, 20, false},
-    {"Show", Show, Boolean, 0, 1, false},
-    {"StartupAmount", StartupAmount, Choice, 0, kLastAmount, false},
-    {"StartupCount", StartupCount, Integer, 1, 20, false},
-    {"StartupDelay", StartupDelay, Integer, 1, 3600, false},
-    {"AutoRun", AutoRun, Boolean, 0, 1, false},
-    {"Icon", Icon, Boolean, 0, 1, false},
-    {"Background", Background, Boolean, 0, 1, false},
-    {"Menu1", Menu1, Choice, 0, kLastAmount, false},
-    {"Menu2", Menu2, Choice, 0, kLastAmount, false},
-    {"Menu3", Menu3, Choice, 0, kLastAmount, false},
-    {"Regular", Regular, Boolean, 0, 1, false},
-    {"RegularMinutes", RegularMinutes, Integer, 5, 1440, false},
-    {"RegularAmount", RegularAmount, Choice, 0, kLastAmount, false},
-    {"Critical", Critical, Boolean, 0, 1, false},
-    {"CriticalSeconds", CriticalSeconds, Integer, 1, 3600, false},
-    {"CriticalAmount", CriticalAmount, Choice, 0, kLastAmount, false},
-    {"CriticalRAM", CriticalKB, Kilobytes, 0, kAny, true},
-    {"Yellow", YellowKB, Kilobytes, 0, kAny, true},
-    {"CriticalRAM 4.1", CriticalKB, Kilobytes, 0, kAny, false},
-    {"Yellow 4.1", YellowKB, Kilobytes, 0, kAny, false},
-    {"HardAction", HardAction, Choice, 0, 1, false},
-    {"HardPercent", HardPercent, Integer, 10, 90, false},
-    {"HardSeconds", HardSeconds, Integer, 1, 180, false},
-    {"SoftAction", SoftAction, Choice, 0, 1, false},
-    {"SoftPercent", SoftPercent, Integer, 10, 90, false},
-    {"SoftSeconds", SoftSeconds, Integer, 1, 180, false},
-    {"IdleCritical", IdleCritical, Choice, 0, 2, false},
-    {"IdleStartup", IdleStartup, Choice, 0, 2, false},
-    {"IdleRegular", IdleRegular, Choice, 0, 2, false},
-    {"IconAction", IconAction, Choice, 0, 4, false},
+    {"Refresh", Refresh, Integer, 3, 0, kRefreshPositions - 1, false},
+    {"Times", Times, Integer, 2, 1, 20, false},
+    {"Show", Show, Boolean, 1, 0, 1, false},
+    {"StartupAmount", StartupAmount, Choice, kDefaultAmount, 0, kLastAmount, false},
+    {"StartupCount", StartupCount, Integer, 3, 1, 20, false},
+    {"StartupDelay", StartupDelay, Integer, 15, 1, 3600, false},
+    {"AutoRun", AutoRun, Boolean, 0, 0, 1, false},
+    {"Icon", Icon, Boolean, 0, 0, 1, false},
+    {"Background", Background, Boolean, 0, 0, 1, false},
+    {"Menu1", Menu1, Choice, 2, 0, kLastAmount, false},
+    {"Menu2", Menu2, Choice, 4, 0, kLastAmount, false},
+    {"Menu3", Menu3, Choice, 6, 0, kLastAmount, false},
+    {"Regular", Regular, Boolean, 1, 0, 1, false},
+    {"RegularMinutes", RegularMinutes, Integer, 30, 5, 1440, false},
+    {"RegularAmount", RegularAmount, Choice, 5, 0, kLastAmount, false},
+    {"Critical", Critical, Boolean, 1, 0, 1, false},
+    {"CriticalSeconds", CriticalSeconds, Integer, 10, 1, 3600, false},
+    {"CriticalAmount", CriticalAmount, Choice, 2, 0, kLastAmount, false},
+    {"CriticalRAM", CriticalKB, Kilobytes, 500, 0, kAny, true},
+    {"Yellow", YellowKB, Kilobytes, 3000, 0, kAny, true},
+    {"CriticalRAM 4.1", CriticalKB, Kilobytes, 500, 0, kAny, false},
+    {"Yellow 4.1", YellowKB, Kilobytes, 3000, 0, kAny, false},
+    {"HardAction", HardAction, Choice, 0, 0, 1, false},
+    {"HardPercent", HardPercent, Integer, 25, 10, 90, false},
+    {"HardSeconds", HardSeconds, Integer, 5, 1, 180, false},
+    {"SoftAction", SoftAction, Choice, 1, 0, 1, false},
+    {"SoftPercent", SoftPercent, Integer, 25, 10, 90, false},
+    {"SoftSeconds", SoftSeconds, Integer, 60, 1, 180, false},
+    {"IdleCritical", IdleCritical, Choice, 2, 0, 2, false},
+    {"IdleStartup", IdleStartup, Choice, 1, 0, 2, false},
+    {"IdleRegular", IdleRegular, Choice, 1, 0, 2, false},
+    {"IconAction", IconAction, Choice, 1, 0, 4, false},
 }};
 
 const std::array<SettingId, 30> kSaveOrder{
@@ -66,36 +68,8 @@ const SettingRow& SchemaRow(SettingId id) {
 }
 
 Settings::Settings(int defaultAmountIndex) {
-  Set(Refresh, 3);
-  Set(Times, 2);
-  Set(Show, 1);
+  for (const SettingRow& row : kSettingsSchema) Set(row.id, row.def);
   Set(StartupAmount, defaultAmountIndex);
-  Set(StartupCount, 3);
-  Set(StartupDelay, 15);
-  Set(AutoRun, 0);
-  Set(Icon, 0);
-  Set(Background, 0);
-  Set(Menu1, 2);
-  Set(Menu2, 4);
-  Set(Menu3, 6);
-  Set(Regular, 1);
-  Set(RegularMinutes, 30);
-  Set(RegularAmount, 5);
-  Set(Critical, 1);
-  Set(CriticalSeconds, 10);
-  Set(CriticalAmount, 2);
-  Set(CriticalKB, 500);
-  Set(YellowKB, 3000);
-  Set(HardAction, 0);
-  Set(HardPercent, 25);
-  Set(HardSeconds, 5);
-  Set(SoftAction, 1);
-  Set(SoftPercent, 25);
-  Set(SoftSeconds, 60);
-  Set(IdleCritical, 2);
-  Set(IdleStartup, 1);
-  Set(IdleRegular, 1);
-  Set(IconAction, 1);
 }
 
 void Settings::Load(const uRegistry& registry) {

@@ -59,6 +59,7 @@ struct SettingRow {
   std::string_view name;  // the registry value name
   SettingId id;
   SettingType type;
+  std::int32_t def;  // when absent; a newer name defaults to what its older name left
   std::int32_t min;
   std::int32_t max;
   bool olderName;  // read only, never written: the newer name that follows overrides it

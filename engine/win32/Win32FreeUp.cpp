@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "engine/win32/Win32ProcessorUsage.h"
+#include "shell/Messages.h"
 #include "shell/win32/ScopedHandles.h"
 
 namespace rsw::win32 {
@@ -39,8 +40,13 @@ namespace {
 
 unsigned __stdcall FreeThreadMain(void* parameter) {
   const std::unique_ptr<TFreeThread> worker(static_cast<TFreeThread*>(parameter));
-  Win32FreeUpPlatform platform;
-  worker->Execute(platform);  // noexcept: ends with WM_FREEUP_DONE whatever happens
+  try {
+    Win32FreeUpPlatform platform;
+    worker->Execute(platform);  // noexcept: ends with WM_FREEUP_DONE whatever happens
+  } catch (...) {
+    // no platform to run on: the free-up still ends, so the window does not stay busy
+    PostMessageA(static_cast<HWND>(worker->NotifyWindow), WM_FREEUP_DONE, 0, 0);
+  }
   return 0;
 }
 

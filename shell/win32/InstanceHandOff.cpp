@@ -38,6 +38,11 @@ HWND FindRunningInstance(UINT timeoutMs) {
 }
 
 void HandOff(HWND running, bool hasRequest, const CommandLineRequest& request) {
+  // Windows lets only the foreground process hand the foreground on: this start may, the running
+  // instance may not take it by itself.
+  DWORD runningProcess = 0;
+  GetWindowThreadProcessId(running, &runningProcess);
+  if (runningProcess) AllowSetForegroundWindow(runningProcess);
   if (hasRequest) {
     PostMessageA(running, WM_REMOTE_FREEUP, PackRemoteWParam(request.Countdown, request.MaxPasses),
                  static_cast<LPARAM>(request.AmountMB));

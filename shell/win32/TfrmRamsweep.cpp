@@ -39,15 +39,6 @@ constexpr const char* kRunKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows
 constexpr const char* kRunValue = "Ramsweep Pro";
 constexpr COLORREF kSilver = RGB(192, 192, 192);
 
-// How each setting is shown: which control holds it and in what form.
-enum class Binding { UpDown, ItemIndex, Check, TrackPosition, KilobyteText };
-
-struct SettingControl {
-  SettingId setting;
-  ControlId control;
-  Binding binding;
-};
-
 constexpr SettingControl kSettingControls[] = {
     {SettingId::Refresh, TrackBar1, Binding::TrackPosition},
     {SettingId::Times, UpDown1, Binding::UpDown},
@@ -211,11 +202,18 @@ LRESULT CALLBACK TfrmRamsweep::WindowProc(HWND window, UINT message, WPARAM wPar
     return self->HandleMessage(message, wParam, lParam);
   } catch (const std::exception& e) {
     // An error abandons the handler that raised it; the program goes on.
-    MessageBoxA(window, ErrorBoxText(e.what()).c_str(), kProductName, MB_OK | MB_ICONERROR);
+    self->ShowErrorBox(e.what());
   } catch (...) {
-    MessageBoxA(window, "Unexpected error.", kProductName, MB_OK | MB_ICONERROR);
+    self->ShowErrorBox("Unexpected error.");
   }
   return message == WM_CREATE ? -1 : 0;
+}
+
+void TfrmRamsweep::ShowErrorBox(const std::string& message) const {
+  // titled with the application title, which is the window's caption
+  char title[256] = {};
+  GetWindowTextA(m_window, title, sizeof title);
+  MessageBoxA(m_window, ErrorBoxText(message).c_str(), title[0] ? title : kProductName, MB_OK | MB_ICONERROR);
 }
 
 LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -286,18 +284,26 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       KillTimer(m_window, kTimerCritical);
       SetWindowLongPtrA(m_window, GWLP_USERDATA, 0);
       m_window = nullptr;
-      PostQuitMessage(0);
+      // the owned focus window is gone with this one
+      FocusWindow.Release();
+      // a window whose creation failed leaves the message loop to its creator
+      if (WindowCreated) PostQuitMessage(0);
       return 0;
-    case WM_FREEUP_DONE: OnFreeUpDone(); return 0;
+    // Progress that arrives with no free-up running (posted by some other program) is no progress.
+    case WM_FREEUP_DONE:
+      if (Busy) OnFreeUpDone();
+      return 0;
     case WM_FREEUP_PASS:
+      if (!Busy) return 0;
       CurrentPass = static_cast<std::int32_t>(wParam);
       UpdateStatusCaption();
       return 0;
     case WM_FREEUP_COUNTDOWN:
       // not refreshed here: the next refresh tick shows it
-      CountdownLeft = static_cast<std::int32_t>(wParam);
+      if (Busy) CountdownLeft = static_cast<std::int32_t>(wParam);
       return 0;
     case WM_FREEUP_IDLE:
+      if (!Busy) return 0;
       IdleProgress = static_cast<std::int32_t>(wParam);
       UpdateStatusCaption();
       return 0;
@@ -416,8 +422,8 @@ bool TfrmRamsweep::CreateControls() {
     const ScopedSelection selection(screen, m_font.Get());
     for (const ControlRow& row : rows) {
       int textWidth = 0;
-      const bool grows = (row.kind == Kind::Label && row.page != Page::About && row.id != Label3 &&
-                          row.id != labNext && row.id != Label15) ||
+      const bool grows = (row.kind == Kind::Label && row.page != Page::About && row.id != Label3 && row.id != labNext &&
+                          row.id != Label15) ||
                          row.kind == Kind::Check;
       if (grows) {
         SIZE extent{};
@@ -425,8 +431,7 @@ bool TfrmRamsweep::CreateControls() {
         // a check box's text sits right of its box
         textWidth = extent.cx + (row.kind == Kind::Check ? GetSystemMetrics(SM_CXMENUCHECK) + 8 : 2);
       }
-      boxes.push_back(
-          {static_cast<int>(row.page), row.x, row.y, row.w, row.h, textWidth, row.kind == Kind::UpDown});
+      boxes.push_back({static_cast<int>(row.page), row.x, row.y, row.w, row.h, textWidth, row.kind == Kind::UpDown});
     }
   }
   ReleaseDC(m_window, screen);
@@ -445,8 +450,8 @@ bool TfrmRamsweep::CreateControls() {
     }
     const ControlClass cls = ClassOf(row);
     const HWND control =
-        CreateWindowExA(cls.exStyle, cls.className, row.text, cls.style, originX + row.x, originY + row.y, row.w,
-                        row.h, m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
+        CreateWindowExA(cls.exStyle, cls.className, row.text, cls.style, originX + row.x, originY + row.y, row.w, row.h,
+                        m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
     if (!control) return false;
     HFONT font = m_font.Get();
     if (row.id == Label15) font = m_boldFont.Get();
@@ -563,6 +568,12 @@ void TfrmRamsweep::PrepareControls() {
       SendMessageA(Control(sc.control), TBM_SETTICFREQ, 1, 0);
     }
   }
+  // The threshold up-downs only say which arrow was pressed; a range around their position lets
+  // both arrows report in the right direction.
+  for (ControlId upDown : {udCritical, udYellow}) {
+    SendMessageA(Control(upDown), UDM_SETRANGE32, static_cast<WPARAM>(-1000), 1000);
+    SendMessageA(Control(upDown), UDM_SETPOS32, 0, 0);
+  }
   UDACCEL fiveMinutes{0, 5};
   SendMessageA(Control(udmin), UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&fiveMinutes));
   SendMessageA(Control(txtMaxTimes), EM_LIMITTEXT, 2, 0);
@@ -570,17 +581,32 @@ void TfrmRamsweep::PrepareControls() {
   // Every control starts at its default; the check box of the tray icon starts ticked, as the
   // layout always had it, and loading takes it to the stored state.
   const Settings defaults(defaultIndex);
-  for (const SettingControl& sc : kSettingControls) {
-    const std::int32_t value = defaults[sc.setting];
-    switch (sc.binding) {
-      case Binding::UpDown: SetPosition(sc.control, value); break;
-      case Binding::ItemIndex: SetItemIndex(sc.control, value); break;
-      case Binding::Check: SetChecked(sc.control, value != 0); break;
-      case Binding::TrackPosition: SendMessageA(Control(sc.control), TBM_SETPOS, TRUE, 1); break;
-      case Binding::KilobyteText: SetText(sc.control, FormatThousands(value)); break;
-    }
-  }
+  for (const SettingControl& sc : kSettingControls) WriteControl(sc, defaults[sc.setting]);
+  // the layout's own start: the refresh position 1 and the tray icon's box ticked; loading
+  // takes both to their stored or default state
+  SendMessageA(Control(TrackBar1), TBM_SETPOS, TRUE, 1);
   SetChecked(chkShowIcon, true);
+}
+
+void TfrmRamsweep::WriteControl(const SettingControl& sc, std::int32_t value) {
+  switch (sc.binding) {
+    case Binding::UpDown: SetPosition(sc.control, value); break;
+    case Binding::ItemIndex: SetItemIndex(sc.control, value); break;
+    case Binding::Check: SetChecked(sc.control, value != 0); break;
+    case Binding::TrackPosition: SendMessageA(Control(sc.control), TBM_SETPOS, TRUE, value); break;
+    case Binding::KilobyteText: SetText(sc.control, FormatThousands(value)); break;
+  }
+}
+
+std::int32_t TfrmRamsweep::ReadControl(const SettingControl& sc) const {
+  switch (sc.binding) {
+    case Binding::UpDown: return Position(sc.control);
+    case Binding::ItemIndex: return ItemIndex(sc.control);
+    case Binding::Check: return Checked(sc.control) ? 1 : 0;
+    case Binding::TrackPosition: return static_cast<std::int32_t>(SendMessageA(Control(sc.control), TBM_GETPOS, 0, 0));
+    case Binding::KilobyteText: return ParseThousands(Text(sc.control)).value_or(0);
+  }
+  return 0;
 }
 
 void TfrmRamsweep::LoadSettings() {
@@ -588,19 +614,10 @@ void TfrmRamsweep::LoadSettings() {
   settings.Load(m_registry);
   for (const SettingControl& sc : kSettingControls) {
     const std::int32_t value = settings[sc.setting];
-    switch (sc.binding) {
-      case Binding::UpDown: SetPosition(sc.control, value); break;
-      case Binding::ItemIndex: SetItemIndex(sc.control, value); break;
-      case Binding::TrackPosition: SendMessageA(Control(sc.control), TBM_SETPOS, TRUE, value); break;
-      case Binding::KilobyteText: SetText(sc.control, FormatThousands(value)); break;
-      case Binding::Check:
-        // a check box that changes runs its click handler, as a click would
-        if (Checked(sc.control) != (value != 0)) {
-          SetChecked(sc.control, value != 0);
-          OnCommand(sc.control, BN_CLICKED, Control(sc.control));
-        }
-        break;
-    }
+    // a check box that changes runs its click handler, as a click would
+    const bool clicks = sc.binding == Binding::Check && ReadControl(sc) != (value != 0 ? 1 : 0);
+    WriteControl(sc, value);
+    if (clicks) OnCommand(sc.control, BN_CLICKED, Control(sc.control));
   }
 }
 
@@ -636,19 +653,7 @@ void TfrmRamsweep::ShowAtStart(int processShowCommand) {
 
 Settings TfrmRamsweep::SettingsFromControls() const {
   Settings settings(-1);
-  for (const SettingControl& sc : kSettingControls) {
-    std::int32_t value = 0;
-    switch (sc.binding) {
-      case Binding::UpDown: value = Position(sc.control); break;
-      case Binding::ItemIndex: value = ItemIndex(sc.control); break;
-      case Binding::Check: value = Checked(sc.control) ? 1 : 0; break;
-      case Binding::TrackPosition:
-        value = static_cast<std::int32_t>(SendMessageA(Control(sc.control), TBM_GETPOS, 0, 0));
-        break;
-      case Binding::KilobyteText: value = ParseThousands(Text(sc.control)).value_or(0); break;
-    }
-    settings.Set(sc.setting, value);
-  }
+  for (const SettingControl& sc : kSettingControls) settings.Set(sc.setting, ReadControl(sc));
   return settings;
 }
 
@@ -675,7 +680,7 @@ bool TfrmRamsweep::FormCloseQuery() {
   try {
     SaveSettings();
   } catch (const RegistryError& e) {
-    MessageBoxA(m_window, ErrorBoxText(e.what()).c_str(), kProductName, MB_OK | MB_ICONERROR);
+    ShowErrorBox(e.what());
     canClose = false;
   }
   return canClose;
@@ -705,10 +710,14 @@ void TfrmRamsweep::StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, st
   worker.AmountMB = AmountMB;
   worker.Countdown = Countdown;
   m_lastWorker = worker;
-  if (!m_options.startWorker(worker)) {
-    // Without a thread the free-up ends at once, as a failed one does.
-    PostMessageA(m_window, WM_FREEUP_DONE, 0, 0);
+  bool started = false;
+  try {
+    started = m_options.startWorker(worker);
+  } catch (...) {
+    started = false;
   }
+  // Without a thread the free-up ends at once, as a failed one does.
+  if (!started) PostMessageA(m_window, WM_FREEUP_DONE, 0, 0);
 }
 
 void TfrmRamsweep::OnFreeUpDone() {
@@ -940,7 +949,13 @@ void TfrmRamsweep::UpdateMenuCaptions() {
   const int action = ItemIndex(cboIconAction);
   for (int i = 0; i < 3; ++i) {
     const std::string amount = Text(combos[i]);
-    ModifyMenuA(menu, items[i], MF_BYCOMMAND | MF_STRING, items[i], (prefixes[i] + amount).c_str());
+    // only the text: an item greyed while a free-up runs stays greyed
+    std::string caption = prefixes[i] + amount;
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_STRING;
+    item.dwTypeData = caption.data();
+    SetMenuItemInfoA(menu, items[i], FALSE, &item);
     // replacing an item must not change the chosen action
     const HWND actions = Control(cboIconAction);
     SendMessageA(actions, CB_DELETESTRING, static_cast<WPARAM>(2 + i), 0);

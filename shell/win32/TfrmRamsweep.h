@@ -25,6 +25,15 @@ namespace rsw::win32 {
 class TPerformanceChart;
 class TTraybar;
 
+// How each setting is shown: which control holds it and in what form.
+enum class Binding { UpDown, ItemIndex, Check, TrackPosition, KilobyteText };
+
+struct SettingControl {
+  SettingId setting;
+  ControlId control;
+  Binding binding;
+};
+
 class TfrmRamsweep {
  public:
   // Starts a worker thread with a copy of the given fields; false when none could be started.
@@ -71,6 +80,7 @@ class TfrmRamsweep {
   TfrmRamsweep(const uRegistry& registry, Options options);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void ShowErrorBox(const std::string& message) const;
 
   // creation
   bool FormCreate();
@@ -83,6 +93,8 @@ class TfrmRamsweep {
 
   // settings between controls and registry
   Settings SettingsFromControls() const;
+  void WriteControl(const SettingControl& sc, std::int32_t value);
+  std::int32_t ReadControl(const SettingControl& sc) const;
   void SaveSettings();
   void WriteAutoRunEntry();
 
