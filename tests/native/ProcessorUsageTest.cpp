@@ -6,6 +6,7 @@
 #include "native/FakeFreeUpPlatform.h"
 #include "native/PerfDataBuilder.h"
 #include "shell/MemoryRegistry.h"
+#include "shell/Settings.h"
 
 namespace rsw::test {
 namespace {
@@ -203,6 +204,7 @@ TEST(NtProcessorUsage, CounterPathWhereTheCounterExists) {
   NtProcessorUsage usage(fake.Sources());
   usage.StartProcessorUsage();
   EXPECT_EQ(usage.ReadProcessorUsage(), 20);
+  EXPECT_EQ(fake.timeReads, 1u) << "only the start's baseline";
 }
 
 TEST(NtProcessorUsage, NoCounterFallsBackToProcessorTimes) {
@@ -213,6 +215,7 @@ TEST(NtProcessorUsage, NoCounterFallsBackToProcessorTimes) {
   usage.StartProcessorUsage();
   EXPECT_EQ(usage.ReadProcessorUsage(), 10);
   EXPECT_EQ(usage.ReadProcessorUsage(), 90);
+  EXPECT_EQ(fake.blockReads, 1u) << "the data is not asked again once it lacked the counter";
 }
 
 TEST(NtProcessorUsage, UnreadableDataStartsFromOneAtTheLocalTime) {
@@ -252,6 +255,14 @@ TEST(DynDataProcessorUsage, ReadsTheWindows9xStatistic) {
   EXPECT_EQ(memory.OpenKeys(), 1) << "only the test's own key";
 }
 
+// The idle profiles as the Idle page starts them, from the settings' defaults.
+IdleProfile DefaultProfile(SettingId percent, SettingId seconds, SettingId action) {
+  const Settings defaults(-1);
+  return {defaults[percent], defaults[seconds], defaults[action] == 0};
+}
+const IdleProfile kSoftDefaults = DefaultProfile(SettingId::SoftPercent, SettingId::SoftSeconds, SettingId::SoftAction);
+const IdleProfile kHardDefaults = DefaultProfile(SettingId::HardPercent, SettingId::HardSeconds, SettingId::HardAction);
+
 // The idle profiles as the worker runs them on a machine that is never idle.
 TEST(IdleProfiles, SoftDefaultsOnABusyMachineGiveUpWithoutFreeing) {
   FakeFreeUpPlatform p;
@@ -259,7 +270,7 @@ TEST(IdleProfiles, SoftDefaultsOnABusyMachineGiveUpWithoutFreeing) {
   TFreeThread worker;
   worker.AmountMB = 4;
   worker.MaxPasses = 3;
-  ConfigureIdle(worker, 1, kSoftIdleDefaults, kHardIdleDefaults);
+  ConfigureIdle(worker, 1, kSoftDefaults, kHardDefaults);
   worker.Execute(p);
   EXPECT_EQ(p.usage.reads, 60);
   EXPECT_EQ(p.allocations, 0);
@@ -273,7 +284,7 @@ TEST(IdleProfiles, HardDefaultsOnABusyMachineFreeAfterFiveSamples) {
   TFreeThread worker;
   worker.AmountMB = 4;
   worker.MaxPasses = 3;
-  ConfigureIdle(worker, 2, kSoftIdleDefaults, kHardIdleDefaults);
+  ConfigureIdle(worker, 2, kSoftDefaults, kHardDefaults);
   worker.Execute(p);
   EXPECT_EQ(p.usage.reads, 5);
   EXPECT_EQ(p.allocations, 1);
@@ -285,7 +296,7 @@ TEST(IdleProfiles, UsageEqualToThePercentIsNotIdle) {
   p.usage.samples = {25, 25, 24};
   TFreeThread worker;
   worker.AmountMB = 4;
-  ConfigureIdle(worker, 2, kSoftIdleDefaults, {25, 5, false});
+  ConfigureIdle(worker, 2, kSoftDefaults, {25, 5, false});
   worker.Execute(p);
   EXPECT_EQ(p.usage.reads, 3);
   EXPECT_EQ(p.allocations, 1);

@@ -185,7 +185,8 @@ class StoredValueTest : public SettingsTest, public ::testing::WithParamInterfac
 
 TEST_P(StoredValueTest, IsTakenPulledIntoRangeOrReplaced) {
   Store(GetParam().name, GetParam().stored);
-  EXPECT_EQ(Loaded()[GetParam().id], GetParam().loaded);
+  // a default amount inside the list, so replacing and pulling into range differ
+  EXPECT_EQ(Loaded(16)[GetParam().id], GetParam().loaded);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -202,7 +203,7 @@ INSTANTIATE_TEST_SUITE_P(
         StoredCase{"CriticalSeconds", -2147483647 - 1, CriticalSeconds, 1},
         // a position outside a list is no position: the default stays
         StoredCase{"Menu1", 41, Menu1, 2}, StoredCase{"Menu2", -1, Menu2, 4}, StoredCase{"Menu3", 40, Menu3, 40},
-        StoredCase{"StartupAmount", 500, StartupAmount, 40}, StoredCase{"StartupAmount", 0, StartupAmount, 0},
+        StoredCase{"StartupAmount", 500, StartupAmount, 16}, StoredCase{"StartupAmount", 0, StartupAmount, 0},
         StoredCase{"IconAction", 5, IconAction, 1}, StoredCase{"IconAction", 4, IconAction, 4},
         StoredCase{"IdleRegular", 3, IdleRegular, 1}, StoredCase{"HardAction", 2, HardAction, 0},
         // booleans are 1 and 0 only

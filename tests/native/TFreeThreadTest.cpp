@@ -181,13 +181,6 @@ TEST(TFreeThread, ZeroIdleSecondsTakesNoSample) {
   EXPECT_EQ(p.usage.reads, 0);
 }
 
-TEST(TFreeThread, UnmeasuredUsageNeverFindsIdle) {
-  UnmeasuredProcessorUsage usage;
-  usage.StartProcessorUsage();
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(usage.ReadProcessorUsage(), 100);
-  usage.StopProcessorUsage();
-}
-
 }  // namespace
 }  // namespace rsw::test
 

@@ -148,16 +148,19 @@ TEST_F(MainWindow, WriteErrorAtCloseIsShownAndTheWindowStays) {
   const uRegistry readOnly(memory);
   memory.SetReadOnly(RootKey::CurrentUser, kSettingsPath, true);
   TfrmRamsweep& window = Open({}, false, &readOnly);
+  const std::string title = Caption(window.Handle());
 
-  std::string boxText;
+  std::string boxText, boxTitle;
   std::atomic<bool> stop{false};
   std::thread answer([&] {
     // the error box is modal on the window's thread: read it and press OK from here
     while (!stop) {
-      if (const HWND box = FindWindowA("#32770", kProductName)) {
+      if (const HWND box = FindWindowA("#32770", nullptr)) {
         char text[512] = {};
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
         boxText = text;
+        GetWindowTextA(box, text, sizeof text);
+        boxTitle = text;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return;
       }
@@ -169,7 +172,9 @@ TEST_F(MainWindow, WriteErrorAtCloseIsShownAndTheWindowStays) {
   answer.join();
   EXPECT_FALSE(closed);
   EXPECT_EQ(boxText, "Cannot create Key: HKEY_CURRENT_USER\\Software\\Vondrel Aske\\Ramsweep Pro.");
+  EXPECT_EQ(boxTitle, title) << "titled with the application title, the caption";
   EXPECT_TRUE(IsWindow(window.Handle()));
+  form.reset();  // before the registry it uses goes
 }
 
 TEST_F(MainWindow, RemoteFreeUpWithDefaultAmountLeavesTheWindowAlone) {
@@ -262,23 +267,28 @@ TEST_F(MainWindow, IdleProfilesComeFromTheIdlePage) {
   EXPECT_TRUE(started[1].FreeIfNoIdle);
 }
 
-// A worker whose memory readings stay low, so every pass runs; each reading takes a moment,
-// so a test can watch the caption of every pass.
+// A worker whose memory readings stay low, so every pass runs; each reading waits until the test
+// has seen the caption of its pass.
 class LowMemoryPlatform final : public win32::Win32FreeUpPlatform {
  public:
+  explicit LowMemoryPlatform(HANDLE seen) : m_seen(seen) {}
   std::uint64_t AvailablePhysicalBytes() override {
-    ::Sleep(400);
+    WaitForSingleObject(m_seen, 20000);
     return 0;
   }
+
+ private:
+  HANDLE m_seen;
 };
 
 TEST_F(MainWindow, CommandLineFreeUpCaptionsFromWaitingToEachPass) {
+  win32::ScopedHandle seen(CreateSemaphoreA(nullptr, 0, 10, nullptr));
   std::vector<std::thread> workers;
   TfrmRamsweep::Options options;
   options.args = {"D2", "T3", "F4"};
   options.startWorker = [&](const TFreeThread& worker) {
-    workers.emplace_back([worker] {
-      LowMemoryPlatform platform;
+    workers.emplace_back([worker, &seen] {
+      LowMemoryPlatform platform(seen.Get());
       worker.Execute(platform);
     });
     return true;
@@ -287,23 +297,16 @@ TEST_F(MainWindow, CommandLineFreeUpCaptionsFromWaitingToEachPass) {
   ASSERT_TRUE(form);
   const HWND window = form->Handle();
   // the countdown is preset, so the first caption already shows it
-  std::vector<std::string> seen{State(window)};
-  EXPECT_EQ(seen.front(), "Ramsweep Pro - Waiting (2)");
-  WaitUntil(
-      [&] {
-        const std::string now = State(window);
-        if (now != seen.back()) seen.push_back(now);
-        return !form->IsBusy();
-      },
-      30s);
-  for (auto& t : workers) t.join();
-  const std::vector<std::string> passes{"Ramsweep Pro - Working", "Ramsweep Pro - Working (2)",
-                                        "Ramsweep Pro - Working (3)", "Ramsweep Pro"};
-  auto it = seen.begin();
-  for (const std::string& expected : passes) {
-    it = std::find(it, seen.end(), expected);
-    ASSERT_NE(it, seen.end()) << "missing " << expected << " after " << ::testing::PrintToString(seen);
+  EXPECT_EQ(State(window), "Ramsweep Pro - Waiting (2)");
+  for (const char* pass : {"Ramsweep Pro - Working", "Ramsweep Pro - Working (2)", "Ramsweep Pro - Working (3)"}) {
+    EXPECT_TRUE(WaitUntil([&] { return State(window) == pass; }, 10s))
+        << "missing " << pass << ", saw " << State(window);
+    ReleaseSemaphore(seen.Get(), 1, nullptr);
   }
+  EXPECT_TRUE(WaitUntil([&] { return !form->IsBusy(); }, 10s));
+  EXPECT_EQ(State(window), "Ramsweep Pro");
+  ReleaseSemaphore(seen.Get(), 5, nullptr);
+  for (auto& t : workers) t.join();
 }
 
 TEST_F(MainWindow, ReachedTargetShowsNoSecondPass) {
@@ -342,6 +345,13 @@ TEST_F(MainWindow, StartupKeywordStartsMinimisedWithTheStartupValues) {
   EXPECT_EQ(started[0].IdleSeconds, 5) << "the hard profile";
   EXPECT_EQ(window.ActivePage(), Page::Statistics);
   EXPECT_EQ(State(window.Handle()), "Ramsweep Pro - Waiting (60)");
+  // the free-up runs from creation on: its commands stay greyed, captions set or not
+  for (int item : {mnuExit1, mnuFree1, mnuFree2, mnuFree3}) {
+    EXPECT_TRUE(GetMenuState(window.TrayMenu(), item, MF_BYCOMMAND) & MF_GRAYED) << item;
+  }
+  char caption[64] = {};
+  GetMenuStringA(window.TrayMenu(), mnuFree1, caption, sizeof caption, MF_BYCOMMAND);
+  EXPECT_STREQ(caption, "&Free up 4 MB");
 }
 
 TEST_F(MainWindow, MaximisedStartShowsNormalAndMinimizeButtonMinimises) {
@@ -424,6 +434,30 @@ TEST_F(MainWindow, ThresholdUpDownsStepByTheirRules) {
   ASSERT_TRUE(Close());
   EXPECT_EQ(Stored("CriticalRAM 4.1"), 9900);
   EXPECT_EQ(Stored("Yellow 4.1"), 500);
+}
+
+TEST_F(MainWindow, ThresholdArrowsStepTheWayTheyPoint) {
+  Store("CriticalRAM 4.1", 9950);
+  Store("Yellow 4.1", 700);
+  Store("Icon", 1);  // the yellow amount can be changed only with the tray icon on
+  TfrmRamsweep& window = Open();
+  window.ShowAtStart(SW_SHOWNORMAL);
+  // a click on the upper or lower half of the real up-down control
+  auto click = [&](ControlId upDown, bool up) {
+    RECT box{};
+    GetClientRect(Item(upDown), &box);
+    const LPARAM at = MAKELPARAM(box.right / 2, up ? box.bottom / 4 : box.bottom * 3 / 4);
+    SendMessageA(Item(upDown), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(Item(upDown), WM_LBUTTONUP, 0, at);
+  };
+  click(udCritical, true);
+  EXPECT_EQ(WindowText(Item(txtCritical)), "10.050");
+  click(udCritical, false);
+  EXPECT_EQ(WindowText(Item(txtCritical)), "9.050");
+  click(udYellow, false);
+  EXPECT_EQ(WindowText(Item(txtYellow)), "600");
+  click(udYellow, true);
+  EXPECT_EQ(WindowText(Item(txtYellow)), "700");
 }
 
 TEST_F(MainWindow, EveryPageHoldsItsControlsAndHelpTopicsExist) {

@@ -435,6 +435,26 @@ TEST_F(TrayIcon, YellowUpDownSteps) {
   EXPECT_EQ(WindowText(Item(txtYellow)), "11.000");
 }
 
+// The notification area's pixels, to see when the shell has drawn a change.
+std::vector<std::uint32_t> ScreenPixels(HWND window) {
+  RECT box{};
+  GetWindowRect(window, &box);
+  const int width = box.right - box.left, height = box.bottom - box.top;
+  const HDC screen = GetDC(nullptr);
+  win32::ScopedMemoryDc dc(CreateCompatibleDC(screen));
+  win32::ScopedBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  if (dc && bitmap) {
+    const win32::ScopedSelection selection(dc.Get(), bitmap.Get());
+    BitBlt(dc.Get(), 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
+    BITMAPINFO header{};
+    header.bmiHeader = {sizeof header.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    GetDIBits(dc.Get(), bitmap.Get(), 0, static_cast<UINT>(height), pixels.data(), &header, DIB_RGB_COLORS);
+  }
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
 TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
   ShowIcon();
   Store("Background", 1);
@@ -448,6 +468,7 @@ TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
     const char* yellow;
     bool background;
   };
+  std::vector<std::uint32_t> shown;
   for (const Look& look : {Look{"green", "500", "3.000", true}, Look{"yellow", "500", "2.000.000.000", true},
                            Look{"red", "2.000.000.000", "3.000", true}, Look{"green-off", "500", "3.000", false}}) {
     SetWindowTextA(Item(txtCritical), look.critical);
@@ -457,9 +478,9 @@ TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
       Click(chkBackground);
     }
     form->RefreshMemoryReading();
-    RedrawWindow(taskbar, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    // the shell draws the icon in its own process: give it a moment before the picture
-    WaitUntil([] { return false; }, 300ms);
+    // the shell draws the icon in its own process: wait until the area shows something new
+    EXPECT_TRUE(WaitUntil([&] { return ScreenPixels(taskbar) != shown; }, 5s)) << look.name;
+    shown = ScreenPixels(taskbar);
     EXPECT_TRUE(SaveWindowPicture(taskbar, folder + "taskbar-" + look.name + ".bmp")) << look.name;
   }
 }
