@@ -410,6 +410,23 @@ TEST_F(TrayIcon, SwitchingTheIconOffRemovesItAndGreysThePage) {
   EXPECT_TRUE(IsWindowEnabled(Item(cboMenu1)));
 }
 
+TEST_F(TrayIcon, ANewTaskbarGetsTheIconBack) {
+  ShowIcon();
+  Open();
+  ASSERT_TRUE(IconShown(TrayWindowOf()));
+  // as when the shell restarts: the icon is gone and the shell announces a new taskbar
+  ASSERT_TRUE(form->Tray().DeleteIcon());
+  form->Tray().ForgetTrayWindow();
+  SendMessageA(TrayWindowOf(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(IconShown(TrayWindowOf()));
+  // with the icon switched off, the announcement brings nothing back
+  SendMessageA(Item(chkShowIcon), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(chkShowIcon);
+  form->Tray().ForgetTrayWindow();
+  SendMessageA(TrayWindowOf(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_FALSE(IconShown(TrayWindowOf()));
+}
+
 TEST_F(TrayIcon, EndOfTheWindowsSessionRemovesTheIcon) {
   ShowIcon();
   TfrmRamsweep& window = Open();
