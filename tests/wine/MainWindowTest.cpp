@@ -143,6 +143,29 @@ TEST_F(MainWindow, CloseIsRefusedWhileBusyButTheSettingsAreWritten) {
   EXPECT_TRUE(Close());
 }
 
+struct DialogSearch {
+  HWND owner;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindOwnedDialog(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<DialogSearch*>(parameter);
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") == 0 && GetWindow(window, GW_OWNER) == search.owner) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// A dialog box (such as a message box) of the thread that owns `owner`, owned by it.
+HWND DialogOwnedBy(HWND owner) {
+  DialogSearch search{owner};
+  EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), &FindOwnedDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 TEST_F(MainWindow, WriteErrorAtCloseIsShownAndTheWindowStays) {
   MemoryRegistry memory;
   const uRegistry readOnly(memory);
@@ -152,12 +175,14 @@ TEST_F(MainWindow, WriteErrorAtCloseIsShownAndTheWindowStays) {
 
   std::string boxText, boxTitle;
   std::atomic<bool> stop{false};
+  const HWND owner = window.Handle();
   std::thread answer([&] {
-    // the error box is modal on the window's thread: read it and press OK from here
+    // the error box is modal on the window's thread: once it is up with its text, read it and
+    // press OK from here
     while (!stop) {
-      if (const HWND box = FindWindowA("#32770", nullptr)) {
-        char text[512] = {};
-        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      const HWND box = DialogOwnedBy(owner);
+      char text[512] = {};
+      if (box && IsWindowVisible(box) && GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0) {
         boxText = text;
         GetWindowTextA(box, text, sizeof text);
         boxTitle = text;
