@@ -246,6 +246,18 @@ TEST_F(TrayIcon, ManyUpdatesLeaveNoHandleBehind) {
   ShowIcon();
   TfrmRamsweep& window = Open();
   form->RefreshMemoryReading();  // the digit font of this length exists from here on
+  // each update destroys the icon it replaces, once the new one is in place
+  for (int i = 0; i < 20; ++i) {
+    const HICON previous = form->ComposedTrayIcon();
+    form->RefreshMemoryReading();
+    const HICON current = form->ComposedTrayIcon();
+    ASSERT_TRUE(current);
+    ICONINFO info{};
+    if (current != previous) {
+      EXPECT_FALSE(GetIconInfo(previous, &info)) << "the replaced icon is gone";
+    }
+    EXPECT_EQ(form->Tray().Icon, current);
+  }
   const long before = LiveGdiObjects();
   for (int i = 0; i < 10000; ++i) form->RefreshMemoryReading();
   EXPECT_EQ(LiveGdiObjects(), before);
