@@ -230,8 +230,7 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       // controls ask for it through WM_PRINTCLIENT to draw their own background.
       RECT client{};
       GetClientRect(m_window, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client,
-               m_pageBrush ? m_pageBrush.Get() : GetSysColorBrush(COLOR_BTNFACE));
+      FillRect(reinterpret_cast<HDC>(wParam), &client, PageBrush());
       return 1;
     }
     case WM_CTLCOLORBTN:
@@ -802,12 +801,16 @@ void TfrmRamsweep::UpdateBackgroundControls() {
        {cboCritical, udsec, Edit7, cboIdleCritical, labLessThan, labSecondsAndUse, labForMoreThan, labCriticalIdle}) {
     Enable(id, critical);
   }
-  const bool regular = background && Checked(chkRegular);
+  const bool regular = RegularFreeUpsOn();
   for (ControlId id : {cboIdleRegular, cboRegular, udmin, Edit5, labEvery, labMinutes, labRegularUse, labRegularIdle}) {
     Enable(id, regular);
   }
   ShowWindow(Control(labNext), regular && m_page == Page::Background ? SW_SHOW : SW_HIDE);
 }
+
+bool TfrmRamsweep::RegularFreeUpsOn() const { return Checked(chkBackground) && Checked(chkRegular); }
+
+HBRUSH TfrmRamsweep::PageBrush() const { return m_pageBrush ? m_pageBrush.Get() : GetSysColorBrush(COLOR_BTNFACE); }
 
 void TfrmRamsweep::chkBackgroundClick() {
   CheckMenuItem(PopupMenu1.Get(), BackgroundActivity1, Checked(chkBackground) ? MF_CHECKED : MF_UNCHECKED);
@@ -1209,8 +1212,7 @@ void TfrmRamsweep::ShowPage(Page page) {
   }
   for (HWND control : m_pageControls[static_cast<int>(page)]) {
     // labNext shows only while regular free-ups are on
-    if (GetDlgCtrlID(control) == labNext && !IsWindowEnabled(Control(chkRegular))) continue;
-    if (GetDlgCtrlID(control) == labNext && !Checked(chkRegular)) continue;
+    if (GetDlgCtrlID(control) == labNext && !RegularFreeUpsOn()) continue;
     ShowWindow(control, SW_SHOW);
   }
 }
@@ -1219,7 +1221,7 @@ void TfrmRamsweep::DrawGroupBox(const DRAWITEMSTRUCT& item) {
   // Drawn here rather than by the system, whose styled group boxes fill their inside with a colour
   // of their own: this one takes the page's colour, an etched frame and its caption on the frame.
   const HDC dc = item.hDC;
-  FillRect(dc, &item.rcItem, m_pageBrush ? m_pageBrush.Get() : GetSysColorBrush(COLOR_BTNFACE));
+  FillRect(dc, &item.rcItem, PageBrush());
   char caption[128] = {};
   GetWindowTextA(item.hwndItem, caption, sizeof caption);
   const ScopedSelection font(dc, m_font.Get());

@@ -142,6 +142,10 @@ class TfrmRamsweep {
   // With background activity on and `enabled` ticked: the amount and idle detection chosen, 3 passes.
   void StartAutomaticFreeUp(ControlId enabled, ControlId amount, ControlId idle);
   void UpdateBackgroundControls();
+  // Background activity and regular free-ups both ticked: the regular group and labNext show.
+  bool RegularFreeUpsOn() const;
+  // The colour of the page body (the button face until it is known).
+  HBRUSH PageBrush() const;
   void chkBackgroundClick();
   void chkRegularClick();
   void chkCriticalClick();
