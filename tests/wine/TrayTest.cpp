@@ -466,22 +466,8 @@ TEST_F(TrayIcon, YellowUpDownSteps) {
 
 // The notification area's pixels, to see when the shell has drawn a change.
 std::vector<std::uint32_t> ScreenPixels(HWND window) {
-  RECT box{};
-  GetWindowRect(window, &box);
-  const int width = box.right - box.left, height = box.bottom - box.top;
-  const HDC screen = GetDC(nullptr);
-  win32::ScopedMemoryDc dc(CreateCompatibleDC(screen));
-  win32::ScopedBitmap bitmap(CreateCompatibleBitmap(screen, width, height));
-  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
-  if (dc && bitmap) {
-    const win32::ScopedSelection selection(dc.Get(), bitmap.Get());
-    BitBlt(dc.Get(), 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
-    BITMAPINFO header{};
-    header.bmiHeader = {sizeof header.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    GetDIBits(dc.Get(), bitmap.Get(), 0, static_cast<UINT>(height), pixels.data(), &header, DIB_RGB_COLORS);
-  }
-  ReleaseDC(nullptr, screen);
-  return pixels;
+  const auto capture = CaptureWindow(window);
+  return capture ? capture->pixels : std::vector<std::uint32_t>{};
 }
 
 TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {

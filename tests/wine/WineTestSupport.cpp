@@ -117,38 +117,53 @@ std::string WindowText(HWND window) {
   return text;
 }
 
-bool SaveWindowPicture(HWND window, const std::string& path) {
+std::optional<ScreenCapture> CaptureWindow(HWND window) {
   RECT bounds{};
-  if (!GetWindowRect(window, &bounds)) return false;
-  const int width = bounds.right - bounds.left;
-  const int height = bounds.bottom - bounds.top;
-  const HDC screen = GetDC(nullptr);
-  win32::ScopedMemoryDc dc(CreateCompatibleDC(screen));
+  if (!GetWindowRect(window, &bounds)) return std::nullopt;
+  ScreenCapture capture{bounds.right - bounds.left, bounds.bottom - bounds.top, {}};
+  capture.pixels.resize(static_cast<std::size_t>(capture.width) * static_cast<std::size_t>(capture.height));
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // bottom-up, as the file stores it
+  info.bmiHeader.biWidth = capture.width;
+  info.bmiHeader.biHeight = -capture.height;  // top row first
   info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  win32::ScopedBitmap bitmap(CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const HDC screen = GetDC(nullptr);
+  win32::ScopedMemoryDc dc(CreateCompatibleDC(screen));
+  win32::ScopedBitmap bitmap(CreateCompatibleBitmap(screen, capture.width, capture.height));
   bool copied = false;
   if (dc && bitmap) {
-    const win32::ScopedSelection selection(dc.Get(), bitmap.Get());
-    copied = BitBlt(dc.Get(), 0, 0, width, height, screen, bounds.left, bounds.top, SRCCOPY) != FALSE;
-    GdiFlush();
+    {
+      const win32::ScopedSelection selection(dc.Get(), bitmap.Get());
+      copied = BitBlt(dc.Get(), 0, 0, capture.width, capture.height, screen, bounds.left, bounds.top, SRCCOPY) != FALSE;
+    }
+    copied = copied && GetDIBits(dc.Get(), bitmap.Get(), 0, static_cast<UINT>(capture.height), capture.pixels.data(),
+                                 &info, DIB_RGB_COLORS) == capture.height;
   }
   ReleaseDC(nullptr, screen);
-  if (!copied) return false;
+  if (!copied) return std::nullopt;
+  return capture;
+}
 
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  const DWORD imageSize = stride * static_cast<DWORD>(height);
+bool SaveWindowPicture(HWND window, const std::string& path) {
+  auto capture = CaptureWindow(window);
+  if (!capture) return false;
+  // the screen leaves the fourth byte 0, which viewers would read as fully transparent
+  for (std::uint32_t& pixel : capture->pixels) pixel |= 0xFF000000u;
+  BITMAPINFOHEADER header{};
+  header.biSize = sizeof header;
+  header.biWidth = capture->width;
+  header.biHeight = -capture->height;  // top row first, as captured
+  header.biPlanes = 1;
+  header.biBitCount = 32;
+  header.biCompression = BI_RGB;
+  const auto imageSize = static_cast<DWORD>(capture->pixels.size() * sizeof(std::uint32_t));
+  header.biSizeImage = imageSize;
   BITMAPFILEHEADER file{};
   file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfOffBits = sizeof file + sizeof header;
   file.bfSize = file.bfOffBits + imageSize;
-  info.bmiHeader.biSizeImage = imageSize;
   win32::ScopedHandle out(
       CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (out.Get() == INVALID_HANDLE_VALUE) {
@@ -157,8 +172,8 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
   }
   DWORD written = 0;
   return WriteFile(out.Get(), &file, sizeof file, &written, nullptr) &&
-         WriteFile(out.Get(), &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-         WriteFile(out.Get(), bits, imageSize, &written, nullptr);
+         WriteFile(out.Get(), &header, sizeof header, &written, nullptr) &&
+         WriteFile(out.Get(), capture->pixels.data(), imageSize, &written, nullptr);
 }
 
 std::string PictureFolder() {

@@ -4,8 +4,11 @@
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "shell/win32/ScopedHandles.h"
 
@@ -43,7 +46,15 @@ bool WaitUntilWithoutPumping(const std::function<bool()>& condition, std::chrono
 
 std::string WindowText(HWND window);
 
-// Saves what the screen shows of `window` (frame included) as a 24-bit BMP file.
+// What the screen shows of `window` (frame included), 32-bit pixels, top row first.
+struct ScreenCapture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+std::optional<ScreenCapture> CaptureWindow(HWND window);
+
+// Saves CaptureWindow's picture as a BMP file.
 bool SaveWindowPicture(HWND window, const std::string& path);
 
 // A folder beside the test program for pictures a person can look at; created when missing.
