@@ -25,6 +25,7 @@
 #include "shell/Messages.h"
 #include "shell/RowLayout.h"
 #include "shell/SettingsKey.h"
+#include "shell/win32/ProgramPath.h"
 
 namespace rsw::win32 {
 
@@ -84,18 +85,6 @@ CivilTime LocalNow() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
-std::string ModulePath() {
-  char path[MAX_PATH] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, length);
-}
-
-std::string FolderOf(const std::string& path) {
-  std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
-  if (!folder.empty() && folder.back() != '\\' && folder.back() != '/') folder += '\\';
-  return folder;
-}
-
 HFONT MakeFont(int pixelHeight, const char* face, int weight = FW_NORMAL, bool italic = false,
                BYTE family = FF_DONTCARE) {
   return CreateFontA(-pixelHeight, 0, 0, 0, weight, italic, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -150,7 +139,7 @@ ControlClass ClassOf(const ControlRow& row) {
 TfrmRamsweep::TfrmRamsweep(const uRegistry& registry, Options options)
     : m_registry(registry), m_options(std::move(options)) {
   if (!m_options.startWorker) m_options.startWorker = &StartFreeThread;
-  if (m_options.programPath.empty()) m_options.programPath = ModulePath();
+  if (m_options.programPath.empty()) m_options.programPath = ModuleFilePath();
   if (!m_options.now) m_options.now = &LocalNow;
 }
 
