@@ -56,4 +56,4 @@ fuzz: fuzz-build
 	done
 
 clean:
-	rm -rf build/native build/win32 build/fuzz
+	rm -rf build/native build/win32 build/fuzz build/dist build/ramsweep-pro-*.zip

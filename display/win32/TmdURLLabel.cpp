@@ -59,7 +59,7 @@ bool SystemHasLinkHandler(TmdLinkType type) {
   return !FindOpenCommand(registry, ".html").empty() && !FindOpenCommand(registry, ".htm").empty();
 }
 
-TmdURLLabel::TmdURLLabel() : m_link(&SystemHasLinkHandler), OpenLink(&OpenThroughShell) {}
+TmdURLLabel::TmdURLLabel() : OpenLink(&OpenThroughShell), m_link(&SystemHasLinkHandler) {}
 
 bool TmdURLLabel::RegisterClass(HINSTANCE instance) {
   WNDCLASSEXA wc{};

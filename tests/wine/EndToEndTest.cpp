@@ -236,32 +236,6 @@ TEST_F(InstallWords, LowerCaseWordIsAFreeUpRequestThatOpensTheWindow) {
   EXPECT_TRUE(WaitUntil([&] { return CaptionHas(window, "Ramsweep Pro - W"); }, 10s)) << WindowText(window);
 }
 
-TEST_F(InstallWords, EntryCarriesTheWholePathOfAProgramInAFolderDeeperThan260Characters) {
-  // Built below the temporary folder with the \\?\ form, which lifts the 260-character limit.
-  char temp[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, temp);
-  std::string folder = std::string(temp) + "rsw-deep-" + std::to_string(GetCurrentProcessId());
-  std::vector<std::string> made;
-  while (folder.size() < 300) {
-    folder += "\\a folder with a rather long name";
-    made.push_back(folder);
-  }
-  for (const std::string& f : made) ASSERT_TRUE(CreateDirectoryA(("\\\\?\\" + f).c_str(), nullptr)) << f.size();
-  const std::string program = folder + "\\rswpro.exe";
-  ASSERT_TRUE(CopyFileA(("\\\\?\\" + ProgramPath()).c_str(), ("\\\\?\\" + program).c_str(), FALSE));
-  ASSERT_GT(program.size(), 300u);
-
-  EXPECT_EQ(Run("INSTALL", "\\\\?\\" + program), 0);
-  const auto entry = StoredText(kRunKeyPath, "Ramsweep Pro");
-  ASSERT_TRUE(entry);
-  // the program may see its path with or without the \\?\ prefix; either way it is whole
-  EXPECT_TRUE(*entry == "\"" + program + "\" Startup" || *entry == "\"\\\\?\\" + program + "\" Startup") << *entry;
-
-  DeleteFileA(("\\\\?\\" + program).c_str());
-  for (auto f = made.rbegin(); f != made.rend(); ++f) RemoveDirectoryA(("\\\\?\\" + *f).c_str());
-  RemoveDirectoryA((std::string(temp) + "rsw-deep-" + std::to_string(GetCurrentProcessId())).c_str());
-}
-
 // Denies every access to the Run key while it lives, then puts the old permissions back.
 class LockedRunKey {
  public:
