@@ -127,12 +127,16 @@ void uRegistry::DeleteRegKey(std::string_view path) const {
 }
 
 std::vector<std::string> uRegistry::ListRegValueNames(std::string_view path) const {
+  return ListRegValueNames(path, kStringBuffer);
+}
+
+std::vector<std::string> uRegistry::ListRegValueNames(std::string_view path, std::size_t nameCapacity) const {
   const RegistryPath where = SplitRegistryPath(path);
   std::vector<std::string> names;
   const auto key = m_backend.Open(where.root, where.keyPath, KeyAccess::QueryValue);
   if (!key) return names;
   for (std::uint32_t index = 0;; ++index) {
-    auto name = key->ValueName(index, kStringBuffer);
+    auto name = key->ValueName(index, nameCapacity);
     if (!name) break;
     names.push_back(std::move(*name));
   }

@@ -153,6 +153,22 @@ TEST_P(RegistryContract, ListsValueNames) {
   EXPECT_EQ(names, (std::vector<std::string>{"Display 1", "Free 1", "Run 1"}));
 }
 
+TEST_P(RegistryContract, ListsLongValueNamesOnlyWithRoomForThem) {
+  uRegistry reg(Backend());
+  const std::string path = Path("names");
+  const std::string longName(600, 'L');
+  reg.WriteRegInteger(path, "short", 1);
+  reg.WriteRegInteger(path, longName, 2);
+  reg.WriteRegInteger(path, "zzz", 3);
+  // a name that does not fit ends the ordinary listing, wherever the registry puts it
+  const auto ordinary = reg.ListRegValueNames(path);
+  EXPECT_EQ(std::count(ordinary.begin(), ordinary.end(), longName), 0);
+  EXPECT_LT(ordinary.size(), 3u);
+  auto all = reg.ListRegValueNames(path, uRegistry::kAnyValueName);
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(all, (std::vector<std::string>{longName, "short", "zzz"}));
+}
+
 TEST_P(RegistryContract, WriteErrorsNameTheCallersPath) {
   uRegistry reg(Backend());
   // a key name longer than 255 characters cannot be created
