@@ -44,7 +44,8 @@ bench: win32
 	scripts/with-wine.sh wine build/win32/bin/rsw_bench.exe
 
 fuzz: fuzz-build
-	@for f in FuzzCommandLine FuzzParseInteger FuzzPerfData; do \
+	@for f in FuzzCommandLine FuzzParseInteger FuzzPerfData \
+	         FuzzFreeAndRunList; do \
 	  mkdir -p build/fuzz/corpus/$$f; \
 	  build/fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -max_len=512 build/fuzz/corpus/$$f fuzz/seeds/$$f || exit 1; \
 	done

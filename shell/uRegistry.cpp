@@ -85,6 +85,7 @@ std::string uRegistry::ReadRegString(std::string_view path, std::string_view nam
   const auto value = key->Query(name, kStringBuffer - 1);
   if (!value || value->type != static_cast<std::uint32_t>(RegType::String)) return std::string(def);
   const auto& d = value->data;
+  if (d.empty()) return std::string();  // a string value of no bytes at all
   const auto* text = reinterpret_cast<const char*>(d.data());
   return std::string(text, strnlen(text, d.size()));
 }

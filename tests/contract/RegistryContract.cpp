@@ -122,6 +122,8 @@ TEST_P(RegistryContract, StringsUpTo500BytesWithTerminator) {
   // stored without its terminator, or with text after an inner zero
   SetRaw(Backend(), ScratchKey(), "Bare", RegType::String, {'a', 'b'});
   SetRaw(Backend(), ScratchKey(), "Inner", RegType::String, {'a', 0, 'b', 0});
+  SetRaw(Backend(), ScratchKey(), "NoBytes", RegType::String, {});
+  EXPECT_EQ(reg.ReadRegString(path, "NoBytes", "d"), "");
   EXPECT_EQ(reg.ReadRegString(path, "Bare", "d"), "ab");
   EXPECT_EQ(reg.ReadRegString(path, "Inner", "d"), "a");
 }
