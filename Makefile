@@ -50,7 +50,7 @@ bench: win32
 
 fuzz: fuzz-build
 	@for f in FuzzCommandLine FuzzParseInteger FuzzPerfData \
-	         FuzzInfPath FuzzSetURL; do \
+	         FuzzInfPath FuzzSetURL FuzzFreeAndRunList; do \
 	  mkdir -p build/fuzz/corpus/$$f; \
 	  build/fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -max_len=512 build/fuzz/corpus/$$f fuzz/seeds/$$f || exit 1; \
 	done

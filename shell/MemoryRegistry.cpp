@@ -1,6 +1,8 @@
 #include "shell/MemoryRegistry.h"
 
 #include <algorithm>
+#include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "shell/uRegistry.h"
@@ -20,16 +22,30 @@ struct MemoryRegistry::Node {
   };
   std::string name;
   bool readOnly = false;
-  bool deleted = false;       // an open handle outlives its key's deletion, as on Windows
-  std::vector<Value> values;  // in order of creation
+  bool deleted = false;  // an open handle outlives its key's deletion, as on Windows
   std::vector<std::shared_ptr<Node>> children;
 
+  // The values in order of creation. A deleted value leaves an empty slot until the next
+  // enumeration closes the gaps, so that a key of tens of thousands of values stays quick.
   Value* FindValue(std::string_view valueName) {
-    const std::string upper = UpperAscii(valueName);
-    for (Value& v : values) {
-      if (UpperAscii(v.name) == upper) return &v;
-    }
-    return nullptr;
+    const auto it = m_byName.find(UpperAscii(valueName));
+    return it == m_byName.end() ? nullptr : &*m_slots[it->second];
+  }
+  void AddValue(std::string_view valueName, RegValue value) {
+    m_byName.emplace(UpperAscii(valueName), m_slots.size());
+    m_slots.push_back(Value{std::string(valueName), std::move(value)});
+  }
+  bool EraseValue(std::string_view valueName) {
+    const auto it = m_byName.find(UpperAscii(valueName));
+    if (it == m_byName.end()) return false;
+    m_slots[it->second].reset();
+    m_byName.erase(it);
+    return true;
+  }
+  std::size_t ValueCount() const { return m_byName.size(); }
+  const Value& ValueAt(std::size_t index) {
+    if (m_slots.size() != m_byName.size()) Compact();
+    return *m_slots[index];
   }
   std::shared_ptr<Node> Child(std::string_view childName) {
     const std::string upper = UpperAscii(childName);
@@ -38,6 +54,16 @@ struct MemoryRegistry::Node {
     }
     return nullptr;
   }
+
+ private:
+  void Compact() {
+    std::erase_if(m_slots, [](const std::optional<Value>& slot) { return !slot; });
+    m_byName.clear();
+    for (std::size_t i = 0; i < m_slots.size(); ++i) m_byName.emplace(UpperAscii(m_slots[i]->name), i);
+  }
+
+  std::vector<std::optional<Value>> m_slots;
+  std::unordered_map<std::string, std::size_t> m_byName;  // upper-cased name -> slot
 };
 
 class MemoryKey final : public RegistryKey {
@@ -59,20 +85,17 @@ class MemoryKey final : public RegistryKey {
     if (auto* v = m_node.FindValue(name)) {
       v->value = std::move(value);
     } else {
-      m_node.values.push_back({std::string(name), std::move(value)});
+      m_node.AddValue(name, std::move(value));
     }
     return true;
   }
   bool DeleteValue(std::string_view name) override {
     if (!m_writable || m_node.readOnly) return false;
-    auto* v = m_node.FindValue(name);
-    if (!v) return false;
-    m_node.values.erase(m_node.values.begin() + (v - m_node.values.data()));
-    return true;
+    return m_node.EraseValue(name);
   }
   std::optional<std::string> ValueName(std::uint32_t index, std::size_t capacity) const override {
-    if (index >= m_node.values.size()) return std::nullopt;
-    const std::string& name = m_node.values[index].name;
+    if (index >= m_node.ValueCount()) return std::nullopt;
+    const std::string& name = m_node.ValueAt(index).name;
     if (name.size() + 1 > capacity) return std::nullopt;
     return name;
   }

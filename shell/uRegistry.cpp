@@ -87,6 +87,7 @@ std::string uRegistry::ReadRegString(std::string_view path, std::string_view nam
   const auto value = key->Query(name, kStringBuffer - 1);
   if (!value || value->type != static_cast<std::uint32_t>(RegType::String)) return std::string(def);
   const auto& d = value->data;
+  if (d.empty()) return std::string();  // a string value of no bytes at all
   const auto* text = reinterpret_cast<const char*>(d.data());
   return std::string(text, strnlen(text, d.size()));
 }
@@ -136,12 +137,16 @@ bool uRegistry::DeleteSettingsKeyTree(std::string_view path) const {
 }
 
 std::vector<std::string> uRegistry::ListRegValueNames(std::string_view path) const {
+  return ListRegValueNames(path, kStringBuffer);
+}
+
+std::vector<std::string> uRegistry::ListRegValueNames(std::string_view path, std::size_t nameCapacity) const {
   const RegistryPath where = SplitRegistryPath(path);
   std::vector<std::string> names;
   const auto key = m_backend.Open(where.root, where.keyPath, KeyAccess::QueryValue);
   if (!key) return names;
   for (std::uint32_t index = 0;; ++index) {
-    auto name = key->ValueName(index, kStringBuffer);
+    auto name = key->ValueName(index, nameCapacity);
     if (!name) break;
     names.push_back(std::move(*name));
   }

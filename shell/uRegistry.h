@@ -33,6 +33,8 @@ class uRegistry {
  public:
   // Strings are read into a 501-byte buffer whose last byte is kept for the terminator.
   static constexpr std::size_t kStringBuffer = 501;
+  // Room for the longest value name the registry allows (16,383 characters) and its terminator.
+  static constexpr std::size_t kAnyValueName = 16384;
 
   explicit uRegistry(RegistryBackend& backend) : m_backend(backend) {}
 
@@ -52,6 +54,9 @@ class uRegistry {
   // no path can remove more than this program's own settings.
   bool DeleteSettingsKeyTree(std::string_view path) const;
   std::vector<std::string> ListRegValueNames(std::string_view path) const;
+  // The same with room for names of `nameCapacity` characters, terminator included; with
+  // kAnyValueName no name stops the listing early.
+  std::vector<std::string> ListRegValueNames(std::string_view path, std::size_t nameCapacity) const;
 
  private:
   std::int32_t ReadFourBytes(std::string_view path, std::string_view name, std::int32_t def, bool acceptBinary) const;

@@ -16,8 +16,8 @@ bool TfrmRamsweep::CreatePopupMenu1() {
   FreeandRun1 = CreatePopupMenu();
   if (!PopupMenu1 || !FreeandRun1) return false;
   const HMENU menu = PopupMenu1.Get();
-  // Managing the Free-and-Run list is not part of this build yet: the item shows, greyed.
-  AppendMenuA(FreeandRun1, MF_STRING | MF_GRAYED, ManageEntries1, "&Manage Entries");
+  // the entries follow "&Manage Entries" each time the menu opens
+  AppendMenuA(FreeandRun1, MF_STRING, ManageEntries1, "&Manage Entries");
   AppendMenuA(menu, MF_STRING, ShowRamsweepPro1, "&Show Ramsweep Pro");
   AppendMenuA(menu, MF_STRING, BackgroundActivity1, "&Background Activity");
   AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -91,6 +91,7 @@ void TfrmRamsweep::UpdateMenuCaptions() {
 }
 
 void TfrmRamsweep::Traybar1DblClick() {
+  if (ShowFreeAndRunForm()) return;
   switch (IconActionCommand(ItemIndex(cboIconAction))) {
     case TrayCommand::ShowRamsweepPro: ShowRamsweepPro1Click(); break;
     case TrayCommand::BackgroundActivity: BackgroundActivity1Click(); break;
@@ -102,6 +103,8 @@ void TfrmRamsweep::Traybar1DblClick() {
 }
 
 void TfrmRamsweep::Traybar1RightClick() {
+  if (ShowFreeAndRunForm()) return;
+  PopupMenu1Popup();
   // The program must be the foreground application, or the menu would not close when the user
   // clicks elsewhere.
   ShowWindow(FocusWindow.Get(), SW_SHOW);

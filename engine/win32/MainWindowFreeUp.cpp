@@ -58,6 +58,7 @@ void TfrmRamsweep::StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, st
 }
 
 void TfrmRamsweep::OnFreeUpDone() {
+  FreeAndRunLaunch();
   Busy = false;
   if (ExitAfterFreeUp) {
     // Closed at once: a request from a second start already queued would otherwise start another

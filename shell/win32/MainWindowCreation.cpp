@@ -99,6 +99,7 @@ bool TfrmRamsweep::FormCreate() {
   FocusWindow.Reset(CreateWindowExA(WS_EX_TOOLWINDOW, kFocusWindowClass, "", WS_POPUP, 0, 0, 0, 0, m_window, nullptr,
                                     GetModuleHandleA(nullptr), nullptr));
   if (!FocusWindow) return false;
+  if (!CreateFreeAndRun()) return false;
 
   LoadSettings();
   CheckMenuItem(PopupMenu1.Get(), BackgroundActivity1, Checked(chkBackground) ? MF_CHECKED : MF_UNCHECKED);

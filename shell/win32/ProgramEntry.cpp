@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "freeandrun/win32/FreeAndRunForm.h"
 #include "shell/AutoRun.h"
 #include "shell/CommandLine.h"
 #include "shell/ErrorText.h"
@@ -76,7 +77,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
 
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    // Tab, Enter and Esc work among the pages' controls as in a dialog.
+    // Tab, Enter and Esc work among the pages' controls as in a dialog, and in an open Free-and-Run form.
+    if (IsFreeAndRunDialogMessage(message)) continue;
     if (form->Handle() && IsDialogMessageA(form->Handle(), &message)) continue;
     TranslateMessage(&message);
     DispatchMessageA(&message);

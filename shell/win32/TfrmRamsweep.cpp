@@ -10,6 +10,7 @@
 #include "display/win32/TPerformanceChart.h"
 #include "display/win32/TTraybar.h"
 #include "display/win32/TmdURLLabel.h"
+#include "freeandrun/win32/FreeAndRunController.h"
 #include "shell/ErrorText.h"
 #include "shell/Messages.h"
 #include "shell/win32/MainWindowInternals.h"
@@ -181,7 +182,9 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
   }
 }
 
-void TfrmRamsweep::OnCommand(int id, int code, HWND) {
+void TfrmRamsweep::OnCommand(int id, int code, HWND control) {
+  // the Free-and-Run entries and "&Manage Entries", chosen from the tray menu
+  if (!control && FreeAndRunCommand(id)) return;
   switch (id) {
     case butAlloc:
       if (code == BN_CLICKED) butAllocClick();

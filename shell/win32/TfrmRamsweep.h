@@ -26,6 +26,8 @@ namespace rsw::win32 {
 class TPerformanceChart;
 class TTraybar;
 class TmdURLLabel;
+class FreeAndRunController;
+class FreeAndRunHost;
 
 // How each setting is shown: which control holds it and in what form.
 enum class Binding { UpDown, ItemIndex, Check, TrackPosition, KilobyteText };
@@ -47,6 +49,7 @@ struct SettingControl {
 //   display/win32/MainWindowStatusDisplay.cpp the tray picture with its digits, the refresh tick
 //   display/win32/MainWindowTrayMenu.cpp      the tray icon's menu, double-click and the Icon page
 //   display/win32/MainWindowPainting.cpp      page colour, group frames, static controls' colours
+//   freeandrun/win32/MainWindowFreeAndRun.cpp the Free-and-Run submenu, its forms and the launch
 // The rules that need no window live beside them in shell/MainWindowRules.h and display/TrayMenuRules.h.
 class TfrmRamsweep {
  public:
@@ -91,6 +94,8 @@ class TfrmRamsweep {
   TTraybar& Tray() const { return *Traybar1; }
   HMENU TrayMenu() const { return PopupMenu1.Get(); }
   HICON ComposedTrayIcon() const { return ComposedIcon.Get(); }
+  // The Free-and-Run list, its submenu and its forms.
+  FreeAndRunController& FreeAndRun() const { return *m_freeAndRun; }
   // The About page's links: 0 the web site, 1 the mail address.
   TmdURLLabel& LinkLabel(int index) const { return *m_linkLabels[index == 0 ? 0 : 1]; }
   // Reads the free memory again and shows it in the tray icon.
@@ -196,6 +201,16 @@ class TfrmRamsweep {
   void BackgroundActivity1Click();
   void mnuFreeClick(ControlId menuCombo);
 
+  // ---- MainWindowFreeAndRun.cpp: the Free-and-Run submenu, its forms and the launch ----
+  class FreeAndRunHostOfWindow;
+  bool CreateFreeAndRun();
+  void PopupMenu1Popup();
+  // True when a Free-and-Run form is open: it comes to the front instead of the tray's action.
+  bool ShowFreeAndRunForm();
+  // The first step of a free-up's completion: opens the program of a Free-and-Run entry.
+  void FreeAndRunLaunch();
+  bool FreeAndRunCommand(int id);
+
   // ---- MainWindowPainting.cpp: the page colour, group frames and static controls ----
   void MatchPageColor();
   // The colour of the page body (the button face until it is known).
@@ -228,6 +243,10 @@ class TfrmRamsweep {
   std::array<std::unique_ptr<TmdURLLabel>, 2> m_linkLabels;  // mdURLLabel1, mdURLLabel2
   TFreeThread m_lastWorker;
   std::unique_ptr<DynDataProcessorUsage> m_dynData;  // Windows 95/98 only
+
+  // Free and Run
+  std::unique_ptr<FreeAndRunHost> m_freeAndRunHost;  // this window, as Free and Run sees it
+  std::unique_ptr<FreeAndRunController> m_freeAndRun;
 
   // tray
   std::unique_ptr<TTraybar> Traybar1;

@@ -122,6 +122,8 @@ TEST_P(RegistryContract, StringsUpTo500BytesWithTerminator) {
   // stored without its terminator, or with text after an inner zero
   SetRaw(Backend(), ScratchKey(), "Bare", RegType::String, {'a', 'b'});
   SetRaw(Backend(), ScratchKey(), "Inner", RegType::String, {'a', 0, 'b', 0});
+  SetRaw(Backend(), ScratchKey(), "NoBytes", RegType::String, {});
+  EXPECT_EQ(reg.ReadRegString(path, "NoBytes", "d"), "");
   EXPECT_EQ(reg.ReadRegString(path, "Bare", "d"), "ab");
   EXPECT_EQ(reg.ReadRegString(path, "Inner", "d"), "a");
 }
@@ -183,6 +185,22 @@ TEST_P(RegistryContract, ListsValueNames) {
   auto names = reg.ListRegValueNames(path);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"Display 1", "Free 1", "Run 1"}));
+}
+
+TEST_P(RegistryContract, ListsLongValueNamesOnlyWithRoomForThem) {
+  uRegistry reg(Backend());
+  const std::string path = Path("names");
+  const std::string longName(600, 'L');
+  reg.WriteRegInteger(path, "short", 1);
+  reg.WriteRegInteger(path, longName, 2);
+  reg.WriteRegInteger(path, "zzz", 3);
+  // a name that does not fit ends the ordinary listing, wherever the registry puts it
+  const auto ordinary = reg.ListRegValueNames(path);
+  EXPECT_EQ(std::count(ordinary.begin(), ordinary.end(), longName), 0);
+  EXPECT_LT(ordinary.size(), 3u);
+  auto all = reg.ListRegValueNames(path, uRegistry::kAnyValueName);
+  std::sort(all.begin(), all.end());
+  EXPECT_EQ(all, (std::vector<std::string>{longName, "short", "zzz"}));
 }
 
 TEST_P(RegistryContract, WriteErrorsNameTheCallersPath) {
