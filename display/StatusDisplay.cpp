@@ -44,19 +44,39 @@ std::string TrayTip(std::uint64_t freeBytes, std::string_view decimalSeparator) 
   return FormatFreeMegabytes(freeBytes, decimalSeparator) + " MB";
 }
 
-int DigitFontHeight(const std::function<TextExtent(int height)>& measure) {
-  constexpr int kFirst = 4;
-  constexpr int kLast = 15;
-  int height = kFirst;
+const TrayDigitMetrics& TrayDigitMetricsFor(int smallIconSize) {
+  const TrayDigitMetrics* chosen = &kTrayDigitTable[0];
+  for (const TrayDigitMetrics& row : kTrayDigitTable) {
+    if (row.size <= smallIconSize) chosen = &row;
+  }
+  return *chosen;
+}
+
+int TextCentreRow(TrayPicture picture, const TrayDigitMetrics& metrics) {
+  switch (picture) {
+    case TrayPicture::Green:
+    case TrayPicture::Yellow:
+    case TrayPicture::Red: return metrics.colourCentreRow;
+    case TrayPicture::Idle:
+    case TrayPicture::Work:
+    case TrayPicture::Work2: return metrics.busyCentreRow;
+  }
+  return metrics.colourCentreRow;
+}
+
+int DigitFontHeight(const std::function<TextExtent(int height)>& measure, const TrayDigitMetrics& metrics) {
+  int height = metrics.firstHeight;
   for (;; ++height) {
     const TextExtent extent = measure(height);
     // the first height that no longer fits is kept, not the last that did
-    if (extent.width > 15 || extent.height > 12 || height == kLast) return height;
+    if (extent.width > metrics.maxTextWidth || extent.height > metrics.maxTextHeight || height >= metrics.lastHeight) {
+      return height;
+    }
   }
 }
 
-TextOrigin DigitOrigin(TextExtent extent, int centreRow) {
-  return {(16 - extent.width) / 2, centreRow - extent.height / 2};
+TextOrigin DigitOrigin(TextExtent extent, int centreRow, int size) {
+  return {(size - extent.width) / 2, centreRow - extent.height / 2};
 }
 
 }  // namespace rsw

@@ -1,6 +1,9 @@
 #include "display/TrayIconPictures.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstddef>
+#include <numbers>
 
 namespace rsw {
 namespace {
@@ -241,6 +244,142 @@ void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
 
 bool IsColour(Pixel pixel) { return static_cast<std::uint8_t>(pixel) < kPaletteSize; }
 
+// The larger tray pictures: the shapes of the 16-pixel ones at another size. Columns and rows are
+// inclusive; `outline` is the width of the black frames.
+struct TrayShape {
+  int size;
+  int outline;
+  int barTop;   // the colour bar fills rows barTop .. size - 1
+  int barLeft;  // and columns barLeft .. barRight
+  int barRight;
+  int shortBarRight;  // the bar beside the ring while background activity is off
+  int ringLeft;       // the ring fills columns ringLeft .. size - 1 beside it
+  int topBottom;      // the idle and work pictures fill rows 0 .. topBottom
+  int boxWidth;       // each box of the work pictures
+};
+
+constexpr std::array<TrayShape, 3> kShapes{{
+    {20, 1, 14, 1, 18, 13, 15, 5, 6},
+    {24, 1, 17, 1, 22, 15, 17, 6, 7},
+    {32, 2, 22, 2, 29, 20, 23, 9, 9},
+}};
+
+class Canvas {
+ public:
+  explicit Canvas(int size) {
+    m_picture.size = size;
+    m_picture.pixels.assign(static_cast<std::size_t>(size * size), Pixel::Transparent);
+  }
+  void Fill(int left, int top, int right, int bottom, Pixel pixel) {
+    for (int y = std::max(top, 0); y <= std::min(bottom, m_picture.size - 1); ++y) {
+      for (int x = std::max(left, 0); x <= std::min(right, m_picture.size - 1); ++x) {
+        m_picture.pixels[static_cast<std::size_t>(y * m_picture.size + x)] = pixel;
+      }
+    }
+  }
+  void Frame(int left, int top, int right, int bottom, int width, Pixel pixel) {
+    Fill(left, top, right, top + width - 1, pixel);
+    Fill(left, bottom - width + 1, right, bottom, pixel);
+    Fill(left, top, left + width - 1, bottom, pixel);
+    Fill(right - width + 1, top, right, bottom, pixel);
+  }
+  SizedPicture Take() { return std::move(m_picture); }
+
+ private:
+  SizedPicture m_picture;
+};
+
+// n x numerator / denominator, rounded half up.
+int Portion(int n, int numerator, int denominator) { return (2 * n * numerator + denominator) / (2 * denominator); }
+
+enum class Fill { Green, Yellow, Red };
+
+SizedPicture DrawColourBar(const TrayShape& shape, Fill fill, bool ring) {
+  Canvas canvas(shape.size);
+  const int t = shape.outline;
+  const int bottom = shape.size - 1;
+  const int right = ring ? shape.shortBarRight : shape.barRight;
+  canvas.Frame(shape.barLeft, shape.barTop, right, bottom, t, Pixel::Black);
+  const int inner = right - shape.barLeft + 1 - 2 * t;
+  // the filled share of the bar: all, 7 or 4 twelfths; 6 or 4 eighths of the shorter bar
+  int filled = inner;
+  Pixel colour = Pixel::Lime;
+  if (fill == Fill::Yellow) {
+    filled = ring ? Portion(inner, 6, 8) : Portion(inner, 7, 12);
+    colour = Pixel::Yellow;
+  }
+  if (fill == Fill::Red) {
+    filled = ring ? Portion(inner, 4, 8) : Portion(inner, 4, 12);
+    colour = Pixel::Red;
+  }
+  const int innerLeft = shape.barLeft + t;
+  canvas.Fill(innerLeft, shape.barTop + t, innerLeft + filled - 1, bottom - t, colour);
+  if (ring) {
+    // a frame with its corners cut off
+    canvas.Frame(shape.ringLeft, shape.barTop, bottom, bottom, t, Pixel::Black);
+    for (int x : {shape.ringLeft, bottom - t + 1}) {
+      for (int y : {shape.barTop, bottom - t + 1}) canvas.Fill(x, y, x + t - 1, y + t - 1, Pixel::Transparent);
+    }
+  }
+  return canvas.Take();
+}
+
+SizedPicture DrawIdle(const TrayShape& shape) {
+  Canvas canvas(shape.size);
+  const int t = shape.outline;
+  canvas.Frame(shape.barLeft, 0, shape.barRight, shape.topBottom, t, Pixel::Black);
+  const int left = shape.barLeft + t;
+  const int width = shape.barRight - t - left + 1;
+  const int top = t;
+  const int lowest = shape.topBottom - t - (t - 1);  // the wave is `t` pixels thick
+  // two periods of a wave across the bar, from its lowest point
+  int previous = -1;
+  for (int i = 0; i < width; ++i) {
+    const double phase = 2.0 * std::numbers::pi * 2.0 * i / width;
+    const int y = lowest - static_cast<int>(std::lround((1.0 - std::cos(phase)) / 2.0 * (lowest - top)));
+    const int from = previous < 0 ? y : std::min(y, previous + (y > previous ? 1 : 0));
+    const int to = previous < 0 ? y : std::max(y, previous - (y < previous ? 1 : 0));
+    canvas.Fill(left + i, from, left + i, to + t - 1, Pixel::Lime);
+    previous = y;
+  }
+  return canvas.Take();
+}
+
+SizedPicture DrawWork(const TrayShape& shape, bool swapped) {
+  Canvas canvas(shape.size);
+  const int t = shape.outline;
+  const int rightBox = shape.barRight - shape.boxWidth + 1;
+  const int middle = (shape.topBottom + 1 - t) / 2;
+  canvas.Fill(shape.barLeft, middle, shape.barRight, middle + t - 1, Pixel::Black);
+  for (const auto& [left, colour] : {std::pair{shape.barLeft, swapped ? Pixel::Lime : Pixel::Red},
+                                     std::pair{rightBox, swapped ? Pixel::Red : Pixel::Lime}}) {
+    canvas.Fill(left, 0, left + shape.boxWidth - 1, shape.topBottom, colour);
+    canvas.Frame(left, 0, left + shape.boxWidth - 1, shape.topBottom, t, Pixel::Black);
+  }
+  return canvas.Take();
+}
+
+SizedPicture Doubled(const SizedPicture& picture) {
+  Canvas canvas(picture.size * 2);
+  for (int y = 0; y < picture.size; ++y) {
+    for (int x = 0; x < picture.size; ++x) canvas.Fill(2 * x, 2 * y, 2 * x + 1, 2 * y + 1, picture.At(x, y));
+  }
+  return canvas.Take();
+}
+
+std::optional<SizedPicture> DrawAtSize(std::string_view name, const TrayShape& shape) {
+  if (name == "ICON_GREEN") return DrawColourBar(shape, Fill::Green, false);
+  if (name == "ICON_YELLOW") return DrawColourBar(shape, Fill::Yellow, false);
+  if (name == "ICON_RED") return DrawColourBar(shape, Fill::Red, false);
+  if (name == "ICON_GREEN_O") return DrawColourBar(shape, Fill::Green, true);
+  if (name == "ICON_YELLOW_O") return DrawColourBar(shape, Fill::Yellow, true);
+  if (name == "ICON_RED_O") return DrawColourBar(shape, Fill::Red, true);
+  if (name == "ICON_IDLE") return DrawIdle(shape);
+  if (name == "ICON_WORK") return DrawWork(shape, false);
+  if (name == "ICON_WORK2") return DrawWork(shape, true);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<Picture> PictureByName(std::string_view name) {
@@ -250,71 +389,109 @@ std::optional<Picture> PictureByName(std::string_view name) {
   return std::nullopt;
 }
 
-std::vector<std::uint8_t> EncodeIco(const Picture& picture) {
-  constexpr std::uint32_t kDirectorySize = 6 + 16;
+SizedPicture Sized(const Picture& picture) {
+  SizedPicture sized{kPictureSize, {}};
+  sized.pixels.reserve(kPictureSize * kPictureSize);
+  for (const auto& row : picture) sized.pixels.insert(sized.pixels.end(), row.begin(), row.end());
+  return sized;
+}
+
+std::vector<int> SizesOf(std::string_view name) {
+  if (!PictureByName(name)) return {};
+  if (name == "ICON_APP") return {16, 32};
+  return {kTraySizes.begin(), kTraySizes.end()};
+}
+
+std::optional<SizedPicture> PictureAtSize(std::string_view name, int size) {
+  const std::optional<Picture> base = PictureByName(name);
+  if (!base) return std::nullopt;
+  if (size == kPictureSize) return Sized(*base);
+  if (name == "ICON_APP") return size == 2 * kPictureSize ? std::optional(Doubled(Sized(*base))) : std::nullopt;
+  for (const TrayShape& shape : kShapes) {
+    if (shape.size == size) return DrawAtSize(name, shape);
+  }
+  return std::nullopt;
+}
+
+std::vector<std::uint8_t> EncodeIco(const Picture& picture) { return EncodeIcoImages({Sized(picture)}); }
+
+std::vector<std::uint8_t> EncodeIcoFile(std::string_view name) {
+  std::vector<SizedPicture> images;
+  for (int size : SizesOf(name)) {
+    if (auto picture = PictureAtSize(name, size)) images.push_back(std::move(*picture));
+  }
+  return images.empty() ? std::vector<std::uint8_t>{} : EncodeIcoImages(images);
+}
+
+std::vector<std::uint8_t> EncodeIcoImages(const std::vector<SizedPicture>& images) {
   constexpr std::uint32_t kHeaderSize = 40;
-  constexpr std::uint32_t kColourRowBytes = kPictureSize / 2;  // two 4-bit pixels a byte: 8, already a multiple of 4
-  constexpr std::uint32_t kMaskRowBytes = 4;                   // 16 bits = 2 bytes, padded to 4
-  constexpr std::uint32_t kColourBytes = kColourRowBytes * kPictureSize;
-  constexpr std::uint32_t kMaskBytes = kMaskRowBytes * kPictureSize;
-  constexpr std::uint32_t kImageSize = kHeaderSize + kPaletteSize * 4 + kColourBytes + kMaskBytes;
-  static_assert(kDirectorySize + kImageSize == kIcoFileSize);
+  // Rows are padded to whole 4-byte words: two 4-bit pixels a byte in the colour bitmap, eight
+  // pixels a byte in the mask.
+  const auto colourRowBytes = [](int size) { return static_cast<std::uint32_t>((size * 4 + 31) / 32 * 4); };
+  const auto maskRowBytes = [](int size) { return static_cast<std::uint32_t>((size + 31) / 32 * 4); };
+  const auto imageSize = [&](int size) {
+    return kHeaderSize + kPaletteSize * 4 +
+           (colourRowBytes(size) + maskRowBytes(size)) * static_cast<std::uint32_t>(size);
+  };
 
   std::vector<std::uint8_t> out;
-  out.reserve(kIcoFileSize);
-
-  // Icon directory with its single entry.
+  // Icon directory with one entry per image.
   Put16(out, 0);  // reserved
   Put16(out, 1);  // type: icon
-  Put16(out, 1);  // image count
-  out.push_back(kPictureSize);
-  out.push_back(kPictureSize);
-  out.push_back(kPaletteSize);
-  out.push_back(0);  // reserved
-  Put16(out, 1);     // planes
-  Put16(out, 4);     // bits per pixel
-  Put32(out, kImageSize);
-  Put32(out, kDirectorySize);
-
-  // The bitmap header counts the colour and mask bitmaps together: twice the icon's height.
-  Put32(out, kHeaderSize);
-  Put32(out, kPictureSize);
-  Put32(out, 2 * kPictureSize);
-  Put16(out, 1);  // planes
-  Put16(out, 4);  // bits per pixel
-  Put32(out, 0);  // uncompressed
-  Put32(out, kColourBytes + kMaskBytes);
-  Put32(out, 0);  // horizontal resolution: unspecified
-  Put32(out, 0);  // vertical resolution: unspecified
-  Put32(out, 0);  // colours used: all 16
-  Put32(out, 0);  // important colours: all
-
-  for (const Rgb& colour : kStandardPalette) {
-    out.push_back(colour.blue);
-    out.push_back(colour.green);
-    out.push_back(colour.red);
-    out.push_back(0);
+  Put16(out, static_cast<std::uint16_t>(images.size()));
+  std::uint32_t offset = 6 + 16 * static_cast<std::uint32_t>(images.size());
+  for (const SizedPicture& image : images) {
+    out.push_back(static_cast<std::uint8_t>(image.size));
+    out.push_back(static_cast<std::uint8_t>(image.size));
+    out.push_back(kPaletteSize);
+    out.push_back(0);  // reserved
+    Put16(out, 1);     // planes
+    Put16(out, 4);     // bits per pixel
+    Put32(out, imageSize(image.size));
+    Put32(out, offset);
+    offset += imageSize(image.size);
   }
 
-  // Both bitmaps are stored bottom row first; the leftmost pixel takes the high bits of its byte.
-  for (int y = kPictureSize - 1; y >= 0; --y) {
-    for (int x = 0; x < kPictureSize; x += 2) {
-      const Pixel left = picture[y][x];
-      const Pixel right = picture[y][x + 1];
-      const std::uint8_t high = IsColour(left) ? static_cast<std::uint8_t>(left) : 0;
-      const std::uint8_t low = IsColour(right) ? static_cast<std::uint8_t>(right) : 0;
-      out.push_back(static_cast<std::uint8_t>(high << 4 | low));
+  for (const SizedPicture& image : images) {
+    const int size = image.size;
+    // The bitmap header counts the colour and mask bitmaps together: twice the icon's height.
+    Put32(out, kHeaderSize);
+    Put32(out, static_cast<std::uint32_t>(size));
+    Put32(out, static_cast<std::uint32_t>(2 * size));
+    Put16(out, 1);  // planes
+    Put16(out, 4);  // bits per pixel
+    Put32(out, 0);  // uncompressed
+    Put32(out, (colourRowBytes(size) + maskRowBytes(size)) * static_cast<std::uint32_t>(size));
+    Put32(out, 0);  // horizontal resolution: unspecified
+    Put32(out, 0);  // vertical resolution: unspecified
+    Put32(out, 0);  // colours used: all 16
+    Put32(out, 0);  // important colours: all
+
+    for (const Rgb& colour : kStandardPalette) {
+      out.push_back(colour.blue);
+      out.push_back(colour.green);
+      out.push_back(colour.red);
+      out.push_back(0);
     }
-  }
-  for (int y = kPictureSize - 1; y >= 0; --y) {
-    std::uint16_t bits = 0;
-    for (int x = 0; x < kPictureSize; ++x) {
-      if (!IsColour(picture[y][x])) bits = static_cast<std::uint16_t>(bits | (0x8000u >> x));
+
+    // Both bitmaps are stored bottom row first; the leftmost pixel takes the high bits of its byte.
+    for (int y = size - 1; y >= 0; --y) {
+      std::vector<std::uint8_t> row(colourRowBytes(size), 0);
+      for (int x = 0; x < size; ++x) {
+        const Pixel pixel = image.At(x, y);
+        const std::uint8_t index = IsColour(pixel) ? static_cast<std::uint8_t>(pixel) : 0;
+        row[static_cast<std::size_t>(x / 2)] |= static_cast<std::uint8_t>(x % 2 == 0 ? index << 4 : index);
+      }
+      out.insert(out.end(), row.begin(), row.end());
     }
-    out.push_back(static_cast<std::uint8_t>(bits >> 8));
-    out.push_back(static_cast<std::uint8_t>(bits & 0xFF));
-    out.push_back(0);
-    out.push_back(0);
+    for (int y = size - 1; y >= 0; --y) {
+      std::vector<std::uint8_t> row(maskRowBytes(size), 0);
+      for (int x = 0; x < size; ++x) {
+        if (!IsColour(image.At(x, y)))
+          row[static_cast<std::size_t>(x / 8)] |= static_cast<std::uint8_t>(0x80u >> (x % 8));
+      }
+      out.insert(out.end(), row.begin(), row.end());
+    }
   }
   return out;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The tray's base pictures and the application icon as 16x16 pixel data, and their encoding as
-// .ico files: the generator writes the files the resource script embeds, so the pictures are
-// drawn in one place and the committed icons can be checked against them.
+// The tray's base pictures and the application icon as pixel data, and their encoding as .ico
+// files: the generator writes the files the resource script embeds, so the pictures are drawn in
+// one place and the committed icons can be checked against them. The 16x16 pictures are drawn
+// pixel by pixel; the tray pictures also come at the larger small-icon sizes of higher display
+// scales (20, 24, 32), drawn from the same shapes at that size, so the shell never stretches them.
 
 #include <array>
 #include <cstdint>
@@ -85,5 +87,33 @@ inline constexpr std::size_t kIcoFileSize = 6 + 16 + 40 + 64 + 128 + 64;
 // and its 1-bit AND mask. A transparent pixel has mask bit 1 and colour index 0 (black), so the
 // screen shows through unchanged. A pixel value outside Pixel's range is written as transparent.
 std::vector<std::uint8_t> EncodeIco(const Picture& picture);
+
+// A square picture of any size, row 0 at the top.
+struct SizedPicture {
+  int size = 0;
+  std::vector<Pixel> pixels;  // size x size, top row first
+  Pixel At(int x, int y) const { return pixels[static_cast<std::size_t>(y * size + x)]; }
+  friend bool operator==(const SizedPicture&, const SizedPicture&) = default;
+};
+
+SizedPicture Sized(const Picture& picture);
+
+// The small-icon sizes the tray pictures come in: 96, 120, 144 and 192 DPI.
+inline constexpr std::array<int, 4> kTraySizes{16, 20, 24, 32};
+
+// The sizes a named picture's icon file holds: every tray size for the tray pictures; 16 and 32
+// (each pixel doubled, which stays sharp) for the application icon; none for an unknown name.
+std::vector<int> SizesOf(std::string_view name);
+
+// The picture named `name` at `size`, or nullopt for an unknown name or a size it does not come in.
+// At 16 it is PictureByName's.
+std::optional<SizedPicture> PictureAtSize(std::string_view name, int size);
+
+// The pictures as one .ico file with an image for each, in the given order; 4 bits per pixel in
+// the standard palette with a 1-bit AND mask, like EncodeIco. Sizes from 1 to 255.
+std::vector<std::uint8_t> EncodeIcoImages(const std::vector<SizedPicture>& images);
+
+// The icon file of a named picture: all of SizesOf(name), smallest first; empty for an unknown name.
+std::vector<std::uint8_t> EncodeIcoFile(std::string_view name);
 
 }  // namespace rsw

@@ -4,13 +4,13 @@
 
 namespace rsw {
 
-void FlowRows(std::span<LayoutBox> boxes) {
+void FlowRows(std::span<LayoutBox> boxes, int tolerance) {
   int rowGroup = -1;
   int rowTop = 0;
   int shift = 0;
   for (LayoutBox& box : boxes) {
     if (box.attached) continue;
-    if (box.group != rowGroup || std::abs(box.y - rowTop) > kRowTolerance) {
+    if (box.group != rowGroup || std::abs(box.y - rowTop) > tolerance) {
       rowGroup = box.group;
       rowTop = box.y;
       shift = 0;

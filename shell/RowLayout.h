@@ -15,8 +15,8 @@ struct LayoutBox {
 };
 
 // Boxes in creation order; a row is a run of consecutive boxes of one group whose tops lie within
-// kRowTolerance of the row's first box.
+// `tolerance` of the row's first box (kRowTolerance at 96 DPI, scaled with the boxes).
 inline constexpr int kRowTolerance = 4;
-void FlowRows(std::span<LayoutBox> boxes);
+void FlowRows(std::span<LayoutBox> boxes, int tolerance = kRowTolerance);
 
 }  // namespace rsw

@@ -1,4 +1,4 @@
-// Writes the tray pictures and the application icon as .ico files into the folder given on the
+// Writes the tray pictures and the application icon, each at all its sizes, as .ico files into the folder given on the
 // command line, for the resource script to embed:  MakeTrayIcons resources/icons
 
 #include <cstdio>
@@ -22,12 +22,12 @@ int main(int argc, char** argv) {
     return 1;
   }
   for (std::string_view name : rsw::kPictureNames) {
-    const std::optional<rsw::Picture> picture = rsw::PictureByName(name);
-    if (!picture) {
+    // every size the picture comes in, in one file
+    const std::vector<std::uint8_t> bytes = rsw::EncodeIcoFile(name);
+    if (bytes.empty()) {
       std::fprintf(stderr, "MakeTrayIcons: no picture named %.*s\n", static_cast<int>(name.size()), name.data());
       return 1;
     }
-    const std::vector<std::uint8_t> bytes = rsw::EncodeIco(*picture);
     const std::filesystem::path file = folder / (std::string(name) + ".ico");
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -398,9 +399,189 @@ TEST(EncodeIco, CommittedIconFilesAreTheEncodedPictures) {
     std::ifstream in(path, std::ios::binary);
     ASSERT_TRUE(in.is_open()) << "cannot read " << path;
     const std::vector<std::uint8_t> committed{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    EXPECT_EQ(committed, EncodeIco(Named(name)))
+    EXPECT_EQ(committed, EncodeIcoFile(name))
         << path << " differs from its picture; regenerate with: build/native/MakeTrayIcons resources/icons";
   }
+}
+
+// ---- the pictures at the larger small-icon sizes ----
+
+// The 16-pixel image of every file is byte for byte the single image the program always had.
+TEST(EncodeIcoFile, SixteenPixelImageIsTheClassicOne) {
+  for (std::string_view name : kPictureNames) {
+    const std::vector<std::uint8_t> file = EncodeIcoFile(name);
+    const std::vector<std::uint8_t> classic = EncodeIco(Named(name));
+    ASSERT_GE(file.size(), 6u + 16u) << name;
+    const std::size_t count = file[4];
+    EXPECT_EQ(count, SizesOf(name).size()) << name;
+    EXPECT_EQ(file[6], 16) << name << ": the first entry is the 16-pixel image";
+    const std::size_t offset = Read32(file, 6 + 12);
+    const std::size_t length = Read32(file, 6 + 8);
+    ASSERT_EQ(length, classic.size() - 22) << name;
+    ASSERT_LE(offset + length, file.size()) << name;
+    EXPECT_TRUE(std::equal(classic.begin() + 22, classic.end(), file.begin() + static_cast<std::ptrdiff_t>(offset)))
+        << name;
+  }
+}
+
+TEST(EncodeIcoFile, DirectoryEntriesPointAtImagesOfTheirSize) {
+  for (std::string_view name : kPictureNames) {
+    const std::vector<std::uint8_t> file = EncodeIcoFile(name);
+    const std::vector<int> sizes = SizesOf(name);
+    std::size_t expectedOffset = 6 + 16 * sizes.size();
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+      const std::size_t entry = 6 + 16 * i;
+      const int size = sizes[i];
+      EXPECT_EQ(file[entry], size) << name;
+      EXPECT_EQ(file[entry + 1], size) << name;
+      const std::size_t rowBytes = static_cast<std::size_t>((size * 4 + 31) / 32 * 4 + (size + 31) / 32 * 4);
+      EXPECT_EQ(Read32(file, entry + 8), 40 + 64 + rowBytes * static_cast<std::size_t>(size)) << name << " " << size;
+      EXPECT_EQ(Read32(file, entry + 12), expectedOffset) << name << " " << size;
+      const std::size_t header = Read32(file, entry + 12);
+      EXPECT_EQ(Read32(file, header + 4), static_cast<std::uint32_t>(size)) << name;
+      EXPECT_EQ(Read32(file, header + 8), static_cast<std::uint32_t>(2 * size)) << name;
+      expectedOffset += Read32(file, entry + 8);
+    }
+    EXPECT_EQ(expectedOffset, file.size()) << name;
+  }
+}
+
+TEST(EncodeIcoFile, UnknownNameGivesNothing) {
+  EXPECT_TRUE(EncodeIcoFile("ICON_BLUE").empty());
+  EXPECT_TRUE(SizesOf("icon_green").empty());
+  EXPECT_FALSE(PictureAtSize("ICON_GREEN", 18).has_value());
+  EXPECT_FALSE(PictureAtSize("ICON_APP", 24).has_value());
+}
+
+// Decoding the larger images back gives the pictures, so the encoder handles rows that need padding
+// (20 and 24 pixels: 10 and 12 colour bytes, a 3-byte mask row padded to 4).
+TEST(EncodeIcoFile, LargerImagesDecodeBack) {
+  for (int size : {20, 24, 32}) {
+    const std::optional<SizedPicture> picture = PictureAtSize("ICON_YELLOW_O", size);
+    ASSERT_TRUE(picture) << size;
+    const std::vector<std::uint8_t> bytes = EncodeIcoImages({*picture});
+    const std::size_t colourRow = static_cast<std::size_t>((size * 4 + 31) / 32 * 4);
+    const std::size_t maskRow = static_cast<std::size_t>((size + 31) / 32 * 4);
+    const std::size_t colourStart = 22 + 40 + 64;
+    const std::size_t maskStart = colourStart + colourRow * static_cast<std::size_t>(size);
+    ASSERT_EQ(bytes.size(), maskStart + maskRow * static_cast<std::size_t>(size));
+    for (int y = 0; y < size; ++y) {
+      const std::size_t stored = static_cast<std::size_t>(size - 1 - y);
+      for (int x = 0; x < size; ++x) {
+        const std::uint8_t byte = bytes[colourStart + stored * colourRow + static_cast<std::size_t>(x / 2)];
+        const int index = x % 2 == 0 ? byte >> 4 : byte & 0x0F;
+        const bool masked = (bytes[maskStart + stored * maskRow + static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1;
+        const Pixel pixel = picture->At(x, y);
+        EXPECT_EQ(masked, pixel == Pixel::Transparent) << size << " at " << x << "," << y;
+        if (pixel != Pixel::Transparent) {
+          EXPECT_EQ(index, static_cast<int>(pixel)) << size << " at " << x << "," << y;
+        }
+      }
+    }
+  }
+}
+
+struct SizedBarCase {
+  std::string_view name;
+  int size;
+  int barTop, left, right;  // the black frame of the bar
+  Pixel fill;
+  int filledColumns;  // of the inner width, from the left
+  bool ring;
+};
+
+void PrintTo(const SizedBarCase& c, std::ostream* os) { *os << c.name << " at " << c.size; }
+
+class LargerColourPictureTest : public ::testing::TestWithParam<SizedBarCase> {};
+
+// The bar in the bottom rows with the same share filled as at 16 pixels; everything above it free.
+TEST_P(LargerColourPictureTest, BarAtTheBottomWithItsShareFilled) {
+  const SizedBarCase& c = GetParam();
+  const std::optional<SizedPicture> found = PictureAtSize(c.name, c.size);
+  ASSERT_TRUE(found);
+  const SizedPicture& p = *found;
+  ASSERT_EQ(p.size, c.size);
+  for (int y = 0; y < c.barTop; ++y) {
+    for (int x = 0; x < c.size; ++x) ASSERT_EQ(p.At(x, y), Pixel::Transparent) << "row " << y << " column " << x;
+  }
+  const int t = c.size == 32 ? 2 : 1;
+  for (int x = c.left; x <= c.right; ++x) {
+    EXPECT_EQ(p.At(x, c.barTop), Pixel::Black) << x;
+    EXPECT_EQ(p.At(x, c.size - 1), Pixel::Black) << x;
+  }
+  const int middle = (c.barTop + c.size - 1) / 2;
+  EXPECT_EQ(p.At(c.left, middle), Pixel::Black);
+  EXPECT_EQ(p.At(c.right, middle), Pixel::Black);
+  const int innerLeft = c.left + t;
+  const int innerRight = c.right - t;
+  for (int x = innerLeft; x <= innerRight; ++x) {
+    EXPECT_EQ(p.At(x, middle), x < innerLeft + c.filledColumns ? c.fill : Pixel::Transparent) << "column " << x;
+  }
+  // the ring beside the shorter bar: black on its sides, open inside
+  if (c.ring) {
+    EXPECT_EQ(p.At(c.size - 1, middle), Pixel::Black);
+    EXPECT_EQ(p.At(c.size - 1 - t - 1, middle), Pixel::Transparent);
+    EXPECT_EQ(p.At(c.size - 1, c.barTop), Pixel::Transparent) << "its corners are cut";
+  } else {
+    EXPECT_EQ(p.At(c.size - 1, middle), Pixel::Transparent);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, LargerColourPictureTest,
+                         ::testing::Values(SizedBarCase{"ICON_GREEN", 20, 14, 1, 18, Pixel::Lime, 16, false},
+                                           SizedBarCase{"ICON_YELLOW", 20, 14, 1, 18, Pixel::Yellow, 9, false},
+                                           SizedBarCase{"ICON_RED", 20, 14, 1, 18, Pixel::Red, 5, false},
+                                           SizedBarCase{"ICON_GREEN_O", 20, 14, 1, 13, Pixel::Lime, 11, true},
+                                           SizedBarCase{"ICON_YELLOW_O", 20, 14, 1, 13, Pixel::Yellow, 8, true},
+                                           SizedBarCase{"ICON_RED_O", 20, 14, 1, 13, Pixel::Red, 6, true},
+                                           SizedBarCase{"ICON_GREEN", 24, 17, 1, 22, Pixel::Lime, 20, false},
+                                           SizedBarCase{"ICON_YELLOW", 24, 17, 1, 22, Pixel::Yellow, 12, false},
+                                           SizedBarCase{"ICON_RED", 24, 17, 1, 22, Pixel::Red, 7, false},
+                                           SizedBarCase{"ICON_YELLOW_O", 24, 17, 1, 15, Pixel::Yellow, 10, true},
+                                           SizedBarCase{"ICON_GREEN", 32, 22, 2, 29, Pixel::Lime, 24, false},
+                                           SizedBarCase{"ICON_YELLOW", 32, 22, 2, 29, Pixel::Yellow, 14, false},
+                                           SizedBarCase{"ICON_RED", 32, 22, 2, 29, Pixel::Red, 8, false},
+                                           SizedBarCase{"ICON_RED_O", 32, 22, 2, 20, Pixel::Red, 8, true}));
+
+// The free-up pictures at the top, the rows under them free; the work pictures' boxes swap colours.
+TEST(LargerPictures, IdleAndWorkPicturesLeaveTheBottomFree) {
+  for (int size : {20, 24, 32}) {
+    for (std::string_view name : {"ICON_IDLE", "ICON_WORK", "ICON_WORK2"}) {
+      const std::optional<SizedPicture> p = PictureAtSize(name, size);
+      ASSERT_TRUE(p);
+      const int firstFree = size == 20 ? 6 : size == 24 ? 7 : 10;
+      for (int y = firstFree; y < size; ++y) {
+        for (int x = 0; x < size; ++x) ASSERT_EQ(p->At(x, y), Pixel::Transparent) << name << " " << size;
+      }
+      EXPECT_EQ(p->At(size / 2, 0), name == "ICON_IDLE" ? Pixel::Black : Pixel::Transparent) << name << " " << size;
+    }
+    const SizedPicture work = *PictureAtSize("ICON_WORK", size);
+    const SizedPicture work2 = *PictureAtSize("ICON_WORK2", size);
+    const int t = size == 32 ? 2 : 1;
+    const int row = t + 1;
+    const int insideLeft = t + t;  // the bar starts at column t, its frame is t wide
+    EXPECT_EQ(work.At(insideLeft, row), Pixel::Red) << size;
+    EXPECT_EQ(work.At(size - 2 - t - 1, row), Pixel::Lime) << size;
+    EXPECT_EQ(work2.At(insideLeft, row), Pixel::Lime) << size;
+    EXPECT_EQ(work2.At(size - 2 - t - 1, row), Pixel::Red) << size;
+    // the idle picture's wave is green and unbroken: every inner column has some of it
+    const SizedPicture idle = *PictureAtSize("ICON_IDLE", size);
+    for (int x = 1 + 2 * t; x < size - 1 - 2 * t; ++x) {
+      bool green = false;
+      for (int y = 0; y < size; ++y) green = green || idle.At(x, y) == Pixel::Lime;
+      EXPECT_TRUE(green) << size << " column " << x;
+    }
+  }
+}
+
+TEST(LargerPictures, ApplicationIconAt32IsThe16DoubledAndSixteenIsTheClassic) {
+  const Picture classic = Named("ICON_APP");
+  const std::optional<SizedPicture> doubled = PictureAtSize("ICON_APP", 32);
+  ASSERT_TRUE(doubled);
+  for (int y = 0; y < 32; ++y) {
+    for (int x = 0; x < 32; ++x) ASSERT_EQ(doubled->At(x, y), classic[y / 2][x / 2]) << x << "," << y;
+  }
+  EXPECT_EQ(PictureAtSize("ICON_GREEN", 16), Sized(Named("ICON_GREEN")));
 }
 
 }  // namespace
