@@ -38,6 +38,7 @@ test-fuzz: fuzz-build
 
 test-wine: win32
 	scripts/with-wine.sh ctest --preset win32
+	scripts/wine-dpi-tests.sh
 	scripts/keep-pictures.sh
 
 test: test-native test-fuzz test-wine

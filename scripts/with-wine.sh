@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs a command with a private, headless Wine: its own prefix under build/wine (created once),
+# Runs a command with a private, headless Wine: its own prefix under build/wine (created once;
+# RSW_WINEPREFIX names another, RSW_DPI the display scale a new one is made with),
 # its own Xvfb when no display is set, and everything it started stopped again afterwards.
 #   scripts/with-wine.sh COMMAND [ARGS...]
 set -uo pipefail
@@ -44,6 +45,10 @@ if [ ! -f "$WINEPREFIX/.rsw-ready" ]; then
   # and manages its windows itself (minimising works without an X window manager).
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /t REG_SZ /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /t REG_SZ /d 1024x768 /f >/dev/null 2>&1
+  # A prefix made for another display scale (RSW_DPI, in DPI) keeps it: every program in it sees it.
+  if [ -n "${RSW_DPI:-}" ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$RSW_DPI" /f >/dev/null 2>&1
+  fi
   wineserver -w
   touch "$WINEPREFIX/.rsw-ready"
 fi

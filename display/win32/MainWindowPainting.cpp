@@ -57,8 +57,9 @@ void TfrmRamsweep::DrawGroupBox(const DRAWITEMSTRUCT& item) {
   DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
   SetBkColor(dc, m_pageColor);
   SetTextColor(dc, GetSysColor(IsWindowEnabled(item.hwndItem) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-  RECT label{item.rcItem.left + 8, item.rcItem.top, item.rcItem.left + 12 + text.cx, item.rcItem.top + text.cy};
-  ExtTextOutA(dc, label.left + 2, label.top, ETO_OPAQUE, &label, caption, static_cast<UINT>(lstrlenA(caption)),
+  RECT label{item.rcItem.left + Scaled(8), item.rcItem.top, item.rcItem.left + Scaled(12) + text.cx,
+             item.rcItem.top + text.cy};
+  ExtTextOutA(dc, label.left + Scaled(2), label.top, ETO_OPAQUE, &label, caption, static_cast<UINT>(lstrlenA(caption)),
               nullptr);
 }
 

@@ -12,6 +12,7 @@
 #include "display/win32/TTraybar.h"
 #include "engine/Thousands.h"
 #include "engine/ThresholdStep.h"
+#include "shell/win32/Dpi.h"
 #include "shell/win32/MainWindowInternals.h"
 #include "shell/win32/TfrmRamsweep.h"
 
@@ -19,8 +20,10 @@ namespace rsw::win32 {
 
 void TfrmRamsweep::LoadTrayIcons() {
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  auto load = [instance](const char* name) {
-    return static_cast<HICON>(LoadImageA(instance, name, IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+  // the pictures drawn for the shell's small-icon size, so nothing is stretched
+  const int size = m_trayMetrics->size;
+  auto load = [instance, size](const char* name) {
+    return static_cast<HICON>(LoadImageA(instance, name, IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
   };
   // the colour pictures with a ring while background activity is off
   const bool background = Control(chkBackground) && Checked(chkBackground);
@@ -32,6 +35,17 @@ void TfrmRamsweep::LoadTrayIcons() {
   IconWork2.Reset(load("ICON_WORK2"));
 }
 
+void TfrmRamsweep::ApplyTraySize() {
+  const TrayDigitMetrics& metrics = TrayDigitMetricsFor(SmallIconSize());
+  if (&metrics == m_trayMetrics) return;
+  m_trayMetrics = &metrics;
+  // the digit fonts were chosen for the other size
+  for (ScopedFont& font : DigitFonts) font.Reset();
+  if (!TrayReady) return;
+  LoadTrayIcons();
+  UpdateStatusDisplay();
+}
+
 HFONT TfrmRamsweep::DigitFont(const std::string& text, HDC dc) {
   ScopedFont& slot = DigitFonts[std::min<std::size_t>(text.size(), DigitFonts.size() - 1)];
   if (slot) return slot.Get();
@@ -40,13 +54,15 @@ HFONT TfrmRamsweep::DigitFont(const std::string& text, HDC dc) {
                        DRAFT_QUALITY, DEFAULT_PITCH | FF_MODERN, "Arial");
   };
   // Chosen once per text length, with the first text of that length.
-  const int height = DigitFontHeight([&](int candidate) {
-    ScopedFont font(make(candidate));
-    const ScopedSelection selection(dc, font.Get());
-    SIZE extent{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    return TextExtent{extent.cx, extent.cy};
-  });
+  const int height = DigitFontHeight(
+      [&](int candidate) {
+        ScopedFont font(make(candidate));
+        const ScopedSelection selection(dc, font.Get());
+        SIZE extent{};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        return TextExtent{extent.cx, extent.cy};
+      },
+      *m_trayMetrics);
   slot.Reset(make(height));
   return slot.Get();
 }
@@ -68,7 +84,7 @@ HICON TfrmRamsweep::ComposeTrayIcon(HICON base, const std::string& digits, int c
     SetBkMode(dc.Get(), TRANSPARENT);
     SIZE extent{};
     GetTextExtentPoint32A(dc.Get(), digits.c_str(), static_cast<int>(digits.size()), &extent);
-    const TextOrigin at = DigitOrigin({extent.cx, extent.cy}, centreRow);
+    const TextOrigin at = DigitOrigin({extent.cx, extent.cy}, centreRow, m_trayMetrics->size);
     TextOutA(dc.Get(), at.x, at.y, digits.c_str(), static_cast<int>(digits.size()));
   }
   ICONINFO result{TRUE, 0, 0, mask.Get(), colour.Get()};
@@ -91,8 +107,9 @@ void TfrmRamsweep::UpdateStatusDisplay() {
   HICON picture = nullptr;
   if (base) {
     const std::string digits = TrayDigits(FreeBytes);
-    picture = m_options.composeTrayIcon ? m_options.composeTrayIcon(base, digits, look.textCentreRow)
-                                        : ComposeTrayIcon(base, digits, look.textCentreRow);
+    const int centreRow = TextCentreRow(look.picture, *m_trayMetrics);
+    picture = m_options.composeTrayIcon ? m_options.composeTrayIcon(base, digits, centreRow)
+                                        : ComposeTrayIcon(base, digits, centreRow);
     // Without its digits the state's picture shows as a copy of its own: the pictures are loaded
     // anew when background activity changes, and the component must never hold a released one.
     if (!picture) picture = CopyIcon(base);

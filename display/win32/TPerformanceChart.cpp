@@ -5,6 +5,8 @@
 #include <climits>
 #include <utility>
 
+#include "shell/DpiScale.h"
+
 namespace rsw::win32 {
 
 namespace {
@@ -175,6 +177,13 @@ void TPerformanceChart::SetDataColor(COLORREF color) {
   Repaint();
 }
 
+void TPerformanceChart::SetDpi(int dpi) {
+  dpi = UsableDpi(dpi);
+  if (dpi == m_dpi) return;
+  m_dpi = dpi;
+  Repaint();
+}
+
 void TPerformanceChart::Repaint() {
   if (m_window) InvalidateRect(m_window, nullptr, FALSE);
 }
@@ -251,12 +260,13 @@ bool TPerformanceChart::Render(HDC target, int width, int height) {
     if (OnGetYDisplay) OnGetYDisplay(*this, value, text);
     return text;
   };
-  if (!DrawLabel(dc.Get(), kLabelX, 0, labelText(top))) return false;
+  const int labelX = MulDiv(kLabelX, m_dpi, kBaseDpi);
+  if (!DrawLabel(dc.Get(), labelX, 0, labelText(top))) return false;
   for (int level = 1; level <= kChartScaleLevels; ++level) {
     const std::string text = labelText(ScaleLabelValue(top, level));
     const int y = ScaleLineY(height, level);
     if (!MoveToEx(dc.Get(), 0, y, nullptr) || !LineTo(dc.Get(), width, y)) return false;
-    if (!DrawLabel(dc.Get(), kLabelX, y + kLabelBelowLine, text)) return false;
+    if (!DrawLabel(dc.Get(), labelX, y + MulDiv(kLabelBelowLine, m_dpi, kBaseDpi), text)) return false;
   }
   SetBkMode(dc.Get(), previousMode);
 

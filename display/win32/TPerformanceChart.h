@@ -60,6 +60,11 @@ class TPerformanceChart {
   COLORREF ScaleFontColor() const { return m_scaleFontColor; }
   bool SetScaleFont(HFONT font, COLORREF color);
 
+  // The labels' distance from the left edge and below their lines are 96-DPI figures scaled to
+  // this DPI; repaints when it changes.
+  int Dpi() const { return m_dpi; }
+  void SetDpi(int dpi);
+
   COLORREF DataColor() const { return m_dataColor; }
   void SetDataColor(COLORREF color);
 
@@ -92,6 +97,7 @@ class TPerformanceChart {
   ScopedFont m_scaleFont;
   COLORREF m_scaleFontColor = RGB(0, 0, 0);
   COLORREF m_dataColor = kDefaultDataColor;
+  int m_dpi = 96;
   ChartValues m_values{};
 };
 

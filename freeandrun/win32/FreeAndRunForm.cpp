@@ -6,7 +6,9 @@
 #include <exception>
 #include <vector>
 
+#include "shell/DpiScale.h"
 #include "shell/ErrorText.h"
+#include "shell/win32/Dpi.h"
 
 namespace rsw::win32 {
 
@@ -53,6 +55,11 @@ bool FreeAndRunForm::CreateForm(HWND owner, const char* className, const char* c
                                 int clientWidth, int clientHeight) {
   if (!RegisterFormClass(className)) return false;
   m_owner = owner;
+  m_dpi = owner ? WindowDpi(owner) : SystemDpi();
+  m_style = style;
+  m_exStyle = exStyle;
+  m_clientWidth = clientWidth;
+  m_clientHeight = clientHeight;
   // An empty template: the controls are made at their pixel positions once the window is there.
   std::vector<WORD> tpl(sizeof(DLGTEMPLATE) / sizeof(WORD), 0);
   auto* header = reinterpret_cast<DLGTEMPLATE*>(tpl.data());
@@ -64,8 +71,7 @@ bool FreeAndRunForm::CreateForm(HWND owner, const char* className, const char* c
   const HWND window = CreateDialogIndirectParamA(GetModuleHandleA(nullptr), reinterpret_cast<DLGTEMPLATE*>(tpl.data()),
                                                  owner, &FreeAndRunForm::DialogProc, reinterpret_cast<LPARAM>(this));
   if (!window || !m_window) return false;  // made, or undone again by a failed start
-  RECT frame{0, 0, clientWidth, clientHeight};
-  AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  const RECT frame = WindowRectForClient({0, 0, Scaled(clientWidth), Scaled(clientHeight)}, style, exStyle, m_dpi);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
   SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
@@ -96,6 +102,11 @@ INT_PTR CALLBACK FreeAndRunForm::DialogProc(HWND window, UINT message, WPARAM wP
     self->OnDestroy();
     return FALSE;
   }
+  if (message == WM_DPICHANGED) {
+    // the new DPI (horizontal, in the low half) and the system's rectangle for the window
+    self->OnDpiChanged(LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+    return TRUE;
+  }
   if (message == WM_NCDESTROY) {
     std::erase(OpenForms(), window);
     SetWindowLongPtrA(window, DWLP_USER, 0);
@@ -123,13 +134,83 @@ void FreeAndRunForm::BringToFront() {
 }
 
 HWND FreeAndRunForm::AddControl(int id, const char* className, const char* text, DWORD style, DWORD exStyle, int x,
-                                int y, int w, int h, HFONT font) {
+                                int y, int w, int h, HFONT font, bool fitText) {
   const HWND control =
-      CreateWindowExA(exStyle, className, text, WS_CHILD | style, x, y, w, h, m_window,
+      CreateWindowExA(exStyle, className, text, WS_CHILD | style, 0, 0, 0, 0, m_window,
                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
-  if (control && font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  if (!control) return nullptr;
+  if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  m_placed.push_back({control, x, y, w, h, font && font == m_titleFont.Get(), fitText});
+  Place(m_placed.back());
   return control;
 }
+
+void FreeAndRunForm::Place(const Placed& placed) const {
+  // edges are scaled, so controls that meet at 96 DPI still meet
+  const int left = Scaled(placed.x);
+  const int top = Scaled(placed.y);
+  int width = Scaled(placed.x + placed.w) - left;
+  int height = Scaled(placed.y + placed.h) - top;
+  if (placed.fitText) {
+    char text[256] = {};
+    const int length = GetWindowTextA(placed.control, text, sizeof text);
+    SIZE extent{};
+    const HDC dc = GetDC(m_window);
+    if (dc) {
+      {
+        const auto font = reinterpret_cast<HFONT>(SendMessageA(placed.control, WM_GETFONT, 0, 0));
+        const ScopedSelection selection(dc, font);
+        GetTextExtentPoint32A(dc, text, length, &extent);
+      }
+      ReleaseDC(m_window, dc);
+    }
+    width = extent.cx + Scaled(2);
+    height = extent.cy;
+  }
+  SetWindowPos(placed.control, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool FreeAndRunForm::CreateFonts(int titleHeight) {
+  m_titleHeight = titleHeight;
+  ScopedFont body(CreateFontA(-Scaled(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+  ScopedFont title(CreateFontA(-Scaled(titleHeight), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                               "Times New Roman"));
+  if (!body || !title) return false;
+  m_font = std::move(body);
+  m_titleFont = std::move(title);
+  return true;
+}
+
+void FreeAndRunForm::OnDpiChanged(int dpi, const RECT* suggested) {
+  m_dpi = UsableDpi(dpi);
+  // the controls hold the old fonts until they are handed the new ones
+  ScopedFont oldBody = std::move(m_font);
+  ScopedFont oldTitle = std::move(m_titleFont);
+  if (!CreateFonts(m_titleHeight)) {
+    m_font = std::move(oldBody);
+    m_titleFont = std::move(oldTitle);
+  }
+  for (const Placed& placed : m_placed) {
+    SendMessageA(placed.control, WM_SETFONT, reinterpret_cast<WPARAM>(placed.title ? m_titleFont.Get() : m_font.Get()),
+                 FALSE);
+    Place(placed);
+  }
+  RECT frame = WindowRectForClient({0, 0, Scaled(m_clientWidth), Scaled(m_clientHeight)}, m_style, m_exStyle, m_dpi);
+  if (suggested) {
+    frame = *suggested;
+  } else {
+    RECT here{};
+    GetWindowRect(m_window, &here);
+    OffsetRect(&frame, here.left - frame.left, here.top - frame.top);
+  }
+  SetWindowPos(m_window, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(m_window, nullptr, TRUE);
+}
+
+int FreeAndRunForm::Scaled(int value) const { return ScaleToDpi(value, m_dpi); }
 
 void FreeAndRunForm::AddTooltip(HWND control, const char* text) {
   if (!m_tooltip) {
@@ -157,11 +238,6 @@ void FreeAndRunForm::SetTooltip(HWND control, const std::string& text) {
   tool.uId = reinterpret_cast<UINT_PTR>(control);
   tool.lpszText = const_cast<char*>(text.c_str());
   SendMessageA(m_tooltip, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-HFONT FreeAndRunForm::MakeFont(int pixelHeight, const char* face, bool bold) {
-  return CreateFontA(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
 
 void FreeAndRunForm::ShowErrorBox(const std::string& message) const {

@@ -1,11 +1,13 @@
 #pragma once
 // What the three Free-and-Run forms share: a dialog window of a class named after the form, built
-// from pixel positions, owned by the main window, with its fonts and tooltips.
+// from pixel positions at 96 DPI scaled to the owner's DPI, owned by the main window, with its
+// fonts and tooltips; laid out again when its DPI changes.
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "shell/win32/ScopedHandles.h"
 
@@ -25,29 +27,53 @@ class FreeAndRunForm {
 
  protected:
   FreeAndRunForm() = default;
-  // Creates the window (not yet shown) with the given client size, centred on the screen.
+  // Creates the window (not yet shown) with the given client size (at 96 DPI), centred on the screen.
   bool CreateForm(HWND owner, const char* className, const char* caption, DWORD style, DWORD exStyle, int clientWidth,
                   int clientHeight);
+  // The form's two fonts at its DPI: the body text (MS Sans Serif, 11 pixels at 96 DPI) and the
+  // title (bold Times New Roman of the given height); false when one cannot be made.
+  bool CreateFonts(int titleHeight);
   virtual bool OnInitDialog() = 0;
   // A message's result for the dialog manager, or nothing for its own handling.
   virtual INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
   virtual void OnDestroy() {}
 
-  // A child control at pixel position (left, top) of the client area.
+  // A child control at pixel position (left, top) of the client area, in 96-DPI pixels; with
+  // `fitText` it is exactly as large as its text in its font, and w and h are not used.
   HWND AddControl(int id, const char* className, const char* text, DWORD style, DWORD exStyle, int x, int y, int w,
-                  int h, HFONT font);
+                  int h, HFONT font, bool fitText = false);
   HWND Item(int id) const { return GetDlgItem(m_window, id); }
   void AddTooltip(HWND control, const char* text);
   void SetTooltip(HWND control, const std::string& text);
-  static HFONT MakeFont(int pixelHeight, const char* face, bool bold);
   void ShowErrorBox(const std::string& message) const;
+  // A 96-DPI figure at the form's DPI.
+  int Scaled(int value) const;
 
   HWND m_window = nullptr;
   HWND m_owner = nullptr;
   HWND m_tooltip = nullptr;
+  int m_dpi = 96;
+  ScopedFont m_font;
+  ScopedFont m_titleFont;
 
  private:
+  struct Placed {
+    HWND control;
+    int x, y, w, h;  // at 96 DPI
+    bool title;      // in the title font, else the body font
+    bool fitText;
+  };
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void Place(const Placed& placed) const;
+  // WM_DPICHANGED: fonts, controls and the window at the new DPI, in the rectangle suggested.
+  void OnDpiChanged(int dpi, const RECT* suggested);
+
+  DWORD m_style = 0;
+  DWORD m_exStyle = 0;
+  int m_clientWidth = 0;  // at 96 DPI
+  int m_clientHeight = 0;
+  int m_titleHeight = 16;
+  std::vector<Placed> m_placed;
 };
 
 // Gives an open Free-and-Run form its keys (Tab, Enter, Esc): the message loop calls this for

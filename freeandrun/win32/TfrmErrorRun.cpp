@@ -16,20 +16,11 @@ std::unique_ptr<TfrmErrorRun> TfrmErrorRun::Create(HWND owner) {
 }
 
 bool TfrmErrorRun::OnInitDialog() {
-  m_font.Reset(MakeFont(11, "MS Sans Serif", false));
-  m_titleFont.Reset(MakeFont(16, "Times New Roman", true));
-  if (!m_font || !m_titleFont) return false;
+  if (!CreateFonts(16)) return false;
   // the title is as wide as its text
-  SIZE title{};
-  const HDC dc = GetDC(m_window);
-  {
-    const ScopedSelection font(dc, m_titleFont.Get());
-    GetTextExtentPoint32A(dc, "Free And Run", 12, &title);
-  }
-  ReleaseDC(m_window, dc);
   const bool made =
-      AddControl(Label1, "STATIC", "Free And Run", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 104, 8, title.cx + 2,
-                 title.cy, m_titleFont.Get()) &&
+      AddControl(Label1, "STATIC", "Free And Run", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 104, 8, 0, 0,
+                 m_titleFont.Get(), true) &&
       AddControl(Label2, "STATIC", kProgramNotFoundText, WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 8, 32, 289, 41,
                  m_font.Get()) &&
       AddControl(Button1, "BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 120, 88, 75, 25, m_font.Get());

@@ -24,8 +24,6 @@ class TfrmErrorRun final : public FreeAndRunForm {
   void OnDestroy() override;
 
   bool m_appWasVisible = false;
-  ScopedFont m_font;
-  ScopedFont m_titleFont;
 };
 
 }  // namespace rsw::win32

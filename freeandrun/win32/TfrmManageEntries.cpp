@@ -79,9 +79,7 @@ std::unique_ptr<TfrmManageEntries> TfrmManageEntries::Create(HWND owner, FreeAnd
 }
 
 bool TfrmManageEntries::OnInitDialog() {
-  m_font.Reset(MakeFont(11, "MS Sans Serif", false));
-  m_titleFont.Reset(MakeFont(16, "Times New Roman", true));
-  if (!m_font || !m_titleFont || !CreateControls()) return false;
+  if (!CreateFonts(16) || !CreateControls()) return false;
   FormCreate();
   return true;
 }
@@ -290,7 +288,9 @@ INT_PTR TfrmManageEntries::HandleMessage(UINT message, WPARAM wParam, LPARAM) {
       PAINTSTRUCT ps;
       const HDC dc = BeginPaint(m_window, &ps);
       // the page's frame inside the panel's border
-      RECT page{kPanelBorder, kPanelBorder, kClientWidth - kPanelBorder, kClientHeight - kPanelBorder};
+      RECT page{};
+      GetClientRect(m_window, &page);
+      InflateRect(&page, -Scaled(kPanelBorder), -Scaled(kPanelBorder));
       DrawEdge(dc, &page, EDGE_RAISED, BF_RECT);
       EndPaint(m_window, &ps);
       return TRUE;

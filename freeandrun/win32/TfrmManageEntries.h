@@ -95,8 +95,6 @@ class TfrmManageEntries final : public FreeAndRunForm {
   std::string m_runHint;
   std::vector<HWND> m_listPage;
   std::vector<HWND> m_editPage;
-  ScopedFont m_font;
-  ScopedFont m_titleFont;
 };
 
 // Shows `dialog` modally over `owner`: returns once the dialog window is gone.

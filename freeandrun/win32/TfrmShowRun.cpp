@@ -20,9 +20,7 @@ std::unique_ptr<TfrmShowRun> TfrmShowRun::Create(HWND owner, const std::string& 
 }
 
 bool TfrmShowRun::OnInitDialog() {
-  m_font.Reset(MakeFont(11, "MS Sans Serif", false));
-  m_titleFont.Reset(MakeFont(19, "Times New Roman", true));
-  if (!m_font || !m_titleFont) return false;
+  if (!CreateFonts(19)) return false;
   const DWORD label = WS_VISIBLE | SS_CENTER | SS_NOPREFIX | SS_ENDELLIPSIS;
   return AddControl(Label1, "STATIC", "Free and Run", label, 0, kInner + 8, kInner + 8, 265, 22, m_titleFont.Get()) &&
          AddControl(lblProgram, "STATIC", m_menuText.c_str(), label, 0, kInner + 8, kInner + 40, 265, 13, m_font.Get());
@@ -42,11 +40,14 @@ INT_PTR TfrmShowRun::HandleMessage(UINT message, WPARAM, LPARAM) {
 }
 
 void TfrmShowRun::Paint(HDC dc) const {
-  RECT r{0, 0, kWidth, kHeight};
+  RECT r{};
+  GetClientRect(m_window, &r);
   // a thin black frame round a raised panel
-  FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  InflateRect(&r, -kInner, -kInner);
-  for (int i = 0; i < kBevel; ++i) {
+  for (int i = 0; i < Scaled(kInner); ++i) {
+    FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    InflateRect(&r, -1, -1);
+  }
+  for (int i = 0; i < Scaled(kBevel); ++i) {
     const HBRUSH light = GetSysColorBrush(COLOR_BTNHIGHLIGHT);
     const HBRUSH dark = GetSysColorBrush(COLOR_BTNSHADOW);
     RECT top{r.left, r.top, r.right, r.top + 1};

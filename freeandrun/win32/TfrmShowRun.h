@@ -24,8 +24,6 @@ class TfrmShowRun final : public FreeAndRunForm {
   void Paint(HDC dc) const;
 
   std::string m_menuText;
-  ScopedFont m_font;
-  ScopedFont m_titleFont;
 };
 
 }  // namespace rsw::win32

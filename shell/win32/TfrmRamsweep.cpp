@@ -11,8 +11,10 @@
 #include "display/win32/TTraybar.h"
 #include "display/win32/TmdURLLabel.h"
 #include "freeandrun/win32/FreeAndRunController.h"
+#include "shell/DpiScale.h"
 #include "shell/ErrorText.h"
 #include "shell/Messages.h"
+#include "shell/win32/Dpi.h"
 #include "shell/win32/MainWindowInternals.h"
 #include "shell/win32/ProgramPath.h"
 
@@ -62,12 +64,21 @@ bool TfrmRamsweep::RegisterClass(HINSTANCE instance) {
 
 std::unique_ptr<TfrmRamsweep> TfrmRamsweep::Create(HINSTANCE instance, const uRegistry& registry, Options options) {
   std::unique_ptr<TfrmRamsweep> form(new TfrmRamsweep(registry, std::move(options)));
-  RECT frame{0, 0, kClientWidth, kClientHeight};
-  AdjustWindowRectEx(&frame, kMainWindowStyle, FALSE, WS_EX_CONTROLPARENT);
+  // The window opens on the primary monitor at the system's DPI; should it be another, creation
+  // sets the size again once the window knows its own.
+  const int dpi = SystemDpi();
+  const RECT frame = WindowRectForClient({0, 0, ScaleToDpi(kClientWidth, dpi), ScaleToDpi(kClientHeight, dpi)},
+                                         kMainWindowStyle, WS_EX_CONTROLPARENT, dpi);
   const HWND window = CreateWindowExA(WS_EX_CONTROLPARENT, kMainWindowClass, kProductName, kMainWindowStyle,
                                       CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                                       nullptr, nullptr, instance, form.get());
   if (!window) return nullptr;
+  if (form->m_dpi != dpi) {
+    const RECT own = WindowRectForClient({0, 0, form->Scaled(kClientWidth), form->Scaled(kClientHeight)},
+                                         kMainWindowStyle, WS_EX_CONTROLPARENT, form->m_dpi);
+    SetWindowPos(window, nullptr, 0, 0, own.right - own.left, own.bottom - own.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   return form;
 }
 
@@ -136,6 +147,26 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
       if (wParam == kTimerCritical) TimerCriticalTimer();
       return 0;
     case WM_SIZE: OnSize(wParam); return 0;
+    case WM_DPICHANGED:
+      // the new DPI in both halves of wParam (horizontal in the low half), the system's rectangle in lParam
+      if (lParam) {
+        OnDpiChanged(LOWORD(wParam), SuggestedRect(lParam));
+      } else {
+        // no rectangle (another program's message): the same frame round the client area at the new DPI
+        RECT here{};
+        GetWindowRect(m_window, &here);
+        const RECT client = ClientArea();
+        const int dpi = UsableDpi(LOWORD(wParam));
+        const RECT frame{here.left, here.top,
+                         here.left + (here.right - here.left) - client.right + ScaleToDpi(kClientWidth, dpi),
+                         here.top + (here.bottom - here.top) - client.bottom + ScaleToDpi(kClientHeight, dpi)};
+        OnDpiChanged(dpi, frame);
+      }
+      return 0;
+    case WM_SETTINGCHANGE:
+      // a new display scale may bring another small-icon size for the tray
+      ApplyTraySize();
+      return DefWindowProcA(m_window, message, wParam, lParam);
     case WM_SYSCOMMAND: OnSysCommand(wParam, lParam); return 0;
     case WM_CLOSE:
       if (FormCloseQuery()) {
@@ -302,5 +333,13 @@ std::string TfrmRamsweep::Text(ControlId id) const {
 void TfrmRamsweep::SetText(ControlId id, const std::string& text) { SetWindowTextA(Control(id), text.c_str()); }
 
 void TfrmRamsweep::Enable(ControlId id, bool enabled) { EnableWindow(Control(id), enabled); }
+
+int TfrmRamsweep::Scaled(int value) const { return ScaleToDpi(value, m_dpi); }
+
+RECT TfrmRamsweep::ClientArea() const {
+  RECT client{};
+  GetClientRect(m_window, &client);
+  return client;
+}
 
 }  // namespace rsw::win32

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "display/StatusDisplay.h"
 #include "engine/AutomaticFreeUps.h"
 #include "engine/StatusCaption.h"
 #include "engine/TFreeThread.h"
@@ -90,6 +91,10 @@ class TfrmRamsweep {
   bool IsBusy() const { return Busy; }
   const TFreeThread& LastWorker() const { return m_lastWorker; }
   Page ActivePage() const { return m_page; }
+  // The DPI the window is laid out for.
+  int Dpi() const { return m_dpi; }
+  // The size of the tray pictures in use (the small-icon size they were made for).
+  int TrayPictureSize() const { return m_trayMetrics->size; }
   bool IsSettingsLoading() const { return SettingsLoading; }
   TTraybar& Tray() const { return *Traybar1; }
   HMENU TrayMenu() const { return PopupMenu1.Get(); }
@@ -124,9 +129,18 @@ class TfrmRamsweep {
   // ---- MainWindowCreation.cpp: creation and page layout ----
   bool FormCreate();
   bool CreateControls();
-  bool CreateChart(const ControlRow& row, int originX, int originY);
+  // The window's fonts at its DPI; false (the old set kept) when one cannot be made.
+  bool CreateFonts();
+  // Puts every control where the page table says, scaled to the window's DPI, in the current fonts.
+  void LayoutControls();
+  void FitAmountList();
+  // WM_DPICHANGED: the window moved to a monitor of another scale (or the scale changed).
+  void OnDpiChanged(int dpi, const RECT& suggested);
+  int Scaled(int value) const;
+  RECT ClientArea() const;
+  bool CreateChart(const ControlRow& row);
   // The About page's hyperlink labels: the web site and the mail address.
-  bool CreateLinkLabel(const ControlRow& row, int originX, int originY);
+  bool CreateLinkLabel(const ControlRow& row);
   void PrepareControls();
   void ShowPage(Page page);
 
@@ -181,6 +195,8 @@ class TfrmRamsweep {
 
   // ---- MainWindowStatusDisplay.cpp: the tray picture, the refresh tick, the thresholds ----
   void LoadTrayIcons();
+  // Follows the system's small-icon size: the pictures and digit fonts of that size.
+  void ApplyTraySize();
   void UpdateStatusDisplay();
   HICON ComposeTrayIcon(HICON base, const std::string& digits, int centreRow);
   HFONT DigitFont(const std::string& text, HDC dc);
@@ -236,6 +252,9 @@ class TfrmRamsweep {
   ScopedFont m_linkFont;
   ScopedFont m_chartFont;
   ScopedFont m_chartScaleFont;
+  std::vector<ScopedFont> m_fittedFonts;   // smaller page fonts of labels too long for their row
+  std::vector<ScopedFont> m_retiredFonts;  // the previous DPI's, until the controls let go of them
+  int m_dpi = 96;
   ScopedBrush m_silverBrush;
   ScopedBrush m_pageBrush;
   COLORREF m_pageColor = 0;
@@ -253,7 +272,8 @@ class TfrmRamsweep {
   ScopedMenu PopupMenu1;
   HMENU FreeandRun1 = nullptr;  // a submenu of PopupMenu1, which owns it
   ScopedIcon IconGreen, IconYellow, IconRed, IconIdle, IconWork, IconWork2;
-  std::array<ScopedFont, 5> DigitFonts;  // by text length 1 to 4
+  std::array<ScopedFont, 5> DigitFonts;  // by text length 1 to 4, for the pictures' size
+  const TrayDigitMetrics* m_trayMetrics = &kTrayDigitTable[0];
   // The picture installed in Traybar1: always owned here, never one of the base pictures, so
   // reloading those can never leave the component with a released handle.
   ScopedIcon ComposedIcon;

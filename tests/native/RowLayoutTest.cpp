@@ -43,5 +43,47 @@ TEST(FlowRows, EmptyAndSingle) {
   EXPECT_EQ(one[0].w, 30);
 }
 
+// "Free up" [combo] "if you have less than ...": the label's text grew past the page's edge.
+TEST(FlowRows, ARowPastTheLimitTakesBackSlackFromTheLeft) {
+  std::vector<LayoutBox> boxes{
+      {0, 17, 150, 75, 21, 66, false},     // check box, 9 wider than its text
+      {0, 95, 148, 83, 250, 0, false},     // combo
+      {0, 183, 152, 300, 16, 333, false},  // label that grew by 33
+      {0, 10, 180, 80, 16, 90, false},     // the next row grows but fits: unchanged
+  };
+  FlowRows(boxes, 5, 510);
+  EXPECT_EQ(boxes[0].w, 75 - 6) << "only as much as the overflow";
+  EXPECT_EQ(boxes[1].x, 95 - 6);
+  EXPECT_EQ(boxes[2].x, 183 - 6);
+  EXPECT_EQ(boxes[2].x + boxes[2].w, 510);
+  EXPECT_EQ(boxes[2].w, 333) << "the text keeps its width";
+  EXPECT_EQ(boxes[3].x, 10);
+  EXPECT_EQ(boxes[3].w, 90);
+}
+
+TEST(FlowRows, SlackRunsOutBeforeTheOverflowDoes) {
+  std::vector<LayoutBox> boxes{
+      {0, 0, 0, 50, 13, 48, false},
+      {0, 0, 0, 0, 0, 0, true},  // attached: never moved here
+      {0, 60, 0, 100, 13, 200, false},
+  };
+  FlowRows(boxes, 4, 200);
+  EXPECT_EQ(boxes[0].w, 48);
+  EXPECT_EQ(boxes[2].x, 58);
+  EXPECT_EQ(boxes[2].w, 200);
+  EXPECT_EQ(boxes[1].x, 0);
+}
+
+TEST(FlowRows, RowsExactlyAtTheLimitOrWithoutOneAreUnchanged) {
+  const std::vector<LayoutBox> planned{{0, 8, 0, 60, 13, 40, false}, {0, 70, 0, 100, 13, 130, false}};
+  for (int limit : {0, 200}) {
+    std::vector<LayoutBox> boxes = planned;
+    FlowRows(boxes, 4, limit);
+    EXPECT_EQ(boxes[0].w, 60) << limit;
+    EXPECT_EQ(boxes[1].x, 70) << limit;
+    EXPECT_EQ(boxes[1].w, 130) << limit;
+  }
+}
+
 }  // namespace
 }  // namespace rsw
