@@ -3,6 +3,7 @@
 #include <cstring>
 #include <exception>
 
+#include "display/TrayMenuRules.h"
 #include "shell/Messages.h"
 
 namespace rsw::win32 {
@@ -11,7 +12,7 @@ namespace {
 constexpr const char* kClassName = "TTraybarCallback";
 }  // namespace
 
-std::unique_ptr<TTraybar> TTraybar::Create(HINSTANCE instance) {
+std::unique_ptr<TTraybar> TTraybar::Create(HINSTANCE instance, HWND owner) {
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = &TTraybar::WindowProc;
@@ -24,6 +25,7 @@ std::unique_ptr<TTraybar> TTraybar::Create(HINSTANCE instance) {
   tray->m_window = CreateWindowExA(0, kClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
   if (!tray->m_window) return nullptr;
   SetWindowLongPtrA(tray->m_window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(tray.get()));
+  tray->m_owner = owner;
   tray->m_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
 
   static_assert(kIconDataSize <= sizeof(NOTIFYICONDATAA));
@@ -67,25 +69,34 @@ void TTraybar::CheckTaskbar() {
 }
 
 void TTraybar::OnNotify(LPARAM mouseMessage) {
-  switch (mouseMessage) {
-    case WM_LBUTTONDOWN:
+  switch (TrayMouseOf(static_cast<std::uint32_t>(mouseMessage))) {
+    case TrayMouse::Click:
       if (Onclick) Onclick(*this);
       break;
-    case WM_LBUTTONDBLCLK:
+    case TrayMouse::DoubleClick:
       if (OnDblClick) OnDblClick(*this);
       break;
-    case WM_RBUTTONUP:
+    case TrayMouse::RightClick:
       if (OnRightClick) {
         OnRightClick(*this);
       } else if (PopupMenu) {
-        POINT cursor{};
-        if (GetCursorPos(&cursor)) {
-          TrackPopupMenu(PopupMenu, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, m_window, nullptr);
-        }
+        ShowPopupMenu();
       }
       break;
-    default: break;
+    case TrayMouse::None: break;
   }
+}
+
+void TTraybar::ShowPopupMenu() {
+  POINT cursor{};
+  if (!GetCursorPos(&cursor)) return;
+  // The program must be the foreground application, or the menu would not close when the user
+  // clicks elsewhere; the hidden window is the menu's window, so the command is handed on.
+  SetForegroundWindow(m_window);
+  const UINT command = static_cast<UINT>(TrackPopupMenu(PopupMenu, TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                                                        cursor.x, cursor.y, 0, m_window, nullptr));
+  PostMessageA(m_window, WM_NULL, 0, 0);
+  if (command != 0 && m_owner) PostMessageA(m_owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 LRESULT CALLBACK TTraybar::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -25,8 +25,9 @@ class TTraybar {
   static constexpr UINT kFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   static constexpr std::size_t kTipLength = 63;
 
-  // nullptr when the hidden callback window cannot be made.
-  static std::unique_ptr<TTraybar> Create(HINSTANCE instance);
+  // nullptr when the hidden callback window cannot be made. `owner` receives the command chosen
+  // from PopupMenu as WM_COMMAND.
+  static std::unique_ptr<TTraybar> Create(HINSTANCE instance, HWND owner = nullptr);
   ~TTraybar();
   TTraybar(const TTraybar&) = delete;
   TTraybar& operator=(const TTraybar&) = delete;
@@ -34,7 +35,8 @@ class TTraybar {
   // The picture; the handle stays owned by whoever installed it.
   HICON Icon = nullptr;
   std::string Hint;
-  // Shown at the cursor on a right-button release when OnRightClick is not set.
+  // Shown at the cursor on a right-button release when OnRightClick is not set; the chosen command
+  // goes to the owner.
   HMENU PopupMenu = nullptr;
   TNotifyEvent Onclick;
   TNotifyEvent OnDblClick;
@@ -57,9 +59,11 @@ class TTraybar {
   TTraybar() = default;
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void OnNotify(LPARAM mouseMessage);
+  void ShowPopupMenu();
   bool PrepareIconData();
 
   HWND m_window = nullptr;
+  HWND m_owner = nullptr;
   HWND m_trayWindow = nullptr;
   NOTIFYICONDATAA m_data{};
   UINT m_taskbarCreated = 0;

@@ -52,14 +52,19 @@ unsigned __stdcall FreeThreadMain(void* parameter) {
 
 }  // namespace
 
-bool StartFreeThread(const TFreeThread& worker) {
+bool StartFreeThread(const TFreeThread& worker, ResumeFunction resume) {
   auto copy = std::make_unique<TFreeThread>(worker);
   // Created suspended and resumed only once it owns its copy; the handle is not kept.
   ScopedHandle thread(
       reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &FreeThreadMain, copy.get(), CREATE_SUSPENDED, nullptr)));
   if (!thread) return false;
+  if (resume(thread.Get()) == static_cast<DWORD>(-1)) {
+    // It never ran, so it holds nothing but its copy, which is freed here.
+    TerminateThread(thread.Get(), 0);
+    WaitForSingleObject(thread.Get(), INFINITE);
+    return false;
+  }
   copy.release();
-  ResumeThread(thread.Get());
   return true;
 }
 

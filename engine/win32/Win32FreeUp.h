@@ -38,7 +38,9 @@ class Win32FreeUpPlatform : public FreeUpPlatform {
 };
 
 // Runs a copy of `worker` on a new thread that owns it and ends by itself; nobody waits for it.
-// False when no thread could be started.
-bool StartFreeThread(const TFreeThread& worker);
+// False when no thread could be started or the new thread could not be resumed (then nothing of
+// it is left). `resume` is ResumeThread but for tests.
+using ResumeFunction = DWORD(WINAPI*)(HANDLE thread);
+bool StartFreeThread(const TFreeThread& worker, ResumeFunction resume = &ResumeThread);
 
 }  // namespace rsw::win32

@@ -97,4 +97,23 @@ class ScopedSelection {
   HGDIOBJ m_previous;
 };
 
+// A window's DC from GetDC (the screen's for no window), given back to that window at the end of
+// the scope.
+class ScopedWindowDc {
+ public:
+  explicit ScopedWindowDc(HWND window) : m_window(window), m_dc(GetDC(window)) {}
+  ~ScopedWindowDc() {
+    if (m_dc) ReleaseDC(m_window, m_dc);
+  }
+  ScopedWindowDc(const ScopedWindowDc&) = delete;
+  ScopedWindowDc& operator=(const ScopedWindowDc&) = delete;
+
+  HDC Get() const { return m_dc; }
+  explicit operator bool() const { return m_dc != nullptr; }
+
+ private:
+  HWND m_window;
+  HDC m_dc;
+};
+
 }  // namespace rsw::win32

@@ -15,6 +15,7 @@
 #include "engine/StatusCaption.h"
 #include "engine/TFreeThread.h"
 #include "engine/uProcessorTime.h"
+#include "engine/win32/Win32FreeUp.h"
 #include "shell/Settings.h"
 #include "shell/uRegistry.h"
 #include "shell/win32/MainWindowLayout.h"
@@ -34,16 +35,32 @@ struct SettingControl {
   Binding binding;
 };
 
+// One class carries the main window's behaviour; its implementation is split by concern, each file
+// named after what it does:
+//   shell/win32/TfrmRamsweep.cpp              the window procedure, message dispatch, control access
+//   shell/win32/MainWindowCreation.cpp        creation in its fixed order, the pages and their layout
+//   shell/win32/MainWindowSettings.cpp        settings between the controls and the registry
+//   shell/win32/MainWindowLifecycle.cpp       showing, minimising, closing, the second start's requests, help
+//   engine/win32/MainWindowFreeUp.cpp         the free-up controller, its progress and the caption
+//   engine/win32/MainWindowAutomatic.cpp      regular and critical free-ups, the Background page
+//   display/win32/MainWindowStatusDisplay.cpp the tray picture with its digits, the refresh tick
+//   display/win32/MainWindowTrayMenu.cpp      the tray icon's menu, double-click and the Icon page
+//   display/win32/MainWindowPainting.cpp      page colour, group frames, static controls' colours
+// The rules that need no window live beside them in shell/MainWindowRules.h and display/TrayMenuRules.h.
 class TfrmRamsweep {
  public:
   // Starts a worker thread with a copy of the given fields; false when none could be started.
   using WorkerStarter = std::function<bool(const TFreeThread&)>;
+  // Draws the digits into a copy of the state picture; nullptr when that cannot be done.
+  using TrayIconComposer = std::function<HICON(HICON base, const std::string& digits, int centreRow)>;
 
   struct Options {
-    std::vector<std::string> args;   // the command line, program path excluded
-    WorkerStarter startWorker;       // empty: a real worker thread
-    std::string programPath;         // empty: this program's file
-    std::function<CivilTime()> now;  // empty: the local clock
+    std::vector<std::string> args;         // the command line, program path excluded
+    WorkerStarter startWorker;             // empty: a real worker thread
+    std::string programPath;               // empty: this program's file
+    std::function<CivilTime()> now;        // empty: the local clock
+    std::function<MemoryStatus()> memory;  // empty: the system's memory reading
+    TrayIconComposer composeTrayIcon;      // empty: the digits drawn with the digit font
   };
 
   static bool RegisterClass(HINSTANCE instance);
@@ -78,86 +95,14 @@ class TfrmRamsweep {
 
  private:
   TfrmRamsweep(const uRegistry& registry, Options options);
+
+  // ---- TfrmRamsweep.cpp: window procedure, dispatch, control access ----
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  void ShowErrorBox(const std::string& message) const;
-
-  // creation
-  bool FormCreate();
-  bool CreateControls();
-  bool CreateChart(const ControlRow& row, int originX, int originY);
-  void MatchPageColor();
-  void PrepareControls();
-  void LoadSettings();
-  void ApplyCommandLine();
-
-  // settings between controls and registry
-  Settings SettingsFromControls() const;
-  void WriteControl(const SettingControl& sc, std::int32_t value);
-  std::int32_t ReadControl(const SettingControl& sc) const;
-  void SaveSettings();
-  void WriteAutoRunEntry();
-
-  // closing
-  bool FormCloseQuery();
-  void FormClose();
-
-  // free-up progress
-  void OnFreeUpDone();
-  void ReadFreeBytes();
-  void Timer1Timer();
-
-  // control events
   void OnCommand(int id, int code, HWND control);
   LRESULT OnNotify(const NMHDR& header);
-  void butAllocClick();
-  void butClose1Click();
-  void OpenHelp(const char* topic);
-  void chkCaptionClick();
-  void Label26Click();
-  void chkAutoRunClick();
-  void UpdateStartupControls();
-  void TrackBar1Change();
-  void udCriticalClick(bool up);
-  void udYellowClick(bool up);
-  // tray icon and its menu
-  void LoadTrayIcons();
-  void UpdateStatusDisplay();
-  HFONT DigitFont(const std::string& text, HDC dc);
-  bool CreatePopupMenu1();
-  void chkShowIconClick();
-  void UpdateIconPageControls();
-  void UpdateMenuCaptions();
-  void Traybar1DblClick();
-  void Traybar1RightClick();
-  void BackgroundActivity1Click();
-  void mnuFreeClick(ControlId menuCombo);
-  void EnableFreeUpCommands(bool enabled);
-
-  // automatic free-ups
-  void ScheduleNextRegular();
-  void RegularFreeUpCheck();
-  void TimerCriticalTimer();
-  void CriticalFreeUpCheck();
-  // With background activity on and `enabled` ticked: the amount and idle detection chosen, 3 passes.
-  void StartAutomaticFreeUp(ControlId enabled, ControlId amount, ControlId idle);
-  void UpdateBackgroundControls();
-  // Background activity and regular free-ups both ticked: the regular group and labNext show.
-  bool RegularFreeUpsOn() const;
-  // The colour of the page body (the button face until it is known).
-  HBRUSH PageBrush() const;
-  void chkBackgroundClick();
-  void chkRegularClick();
-  void chkCriticalClick();
-  void EnableTimerCritical();
-  void ShowRamsweepPro1Click();
-  void OnRemoteFreeUp(WPARAM wParam, LPARAM lParam);
-  void OnSysCommand(WPARAM command, LPARAM lParam);
-  void ShowPage(Page page);
-  LRESULT OnCtlColorStatic(HDC dc, HWND control);
-  void DrawGroupBox(const DRAWITEMSTRUCT& item);
-
-  // control access
+  void ShowErrorBox(const std::string& message) const;
+  MemoryStatus ReadMemory() const;
   bool Checked(ControlId id) const;
   void SetChecked(ControlId id, bool checked);
   int ItemIndex(ControlId id) const;
@@ -168,12 +113,100 @@ class TfrmRamsweep {
   void SetText(ControlId id, const std::string& text);
   void Enable(ControlId id, bool enabled);
 
+  // ---- MainWindowCreation.cpp: creation and page layout ----
+  bool FormCreate();
+  bool CreateControls();
+  bool CreateChart(const ControlRow& row, int originX, int originY);
+  void PrepareControls();
+  void ShowPage(Page page);
+
+  // ---- MainWindowSettings.cpp: settings between controls and registry ----
+  // The setting controls' ranges from the settings table, and each at its default.
+  void PrepareSettingControls(int defaultAmountIndex);
+  void LoadSettings();
+  Settings SettingsFromControls() const;
+  void WriteControl(const SettingControl& sc, std::int32_t value);
+  std::int32_t ReadControl(const SettingControl& sc) const;
+  void SaveSettings();
+  void WriteAutoRunEntry();
+  void chkAutoRunClick();
+  void UpdateStartupControls();
+  void chkCaptionClick();
+  void Label26Click();
+
+  // ---- MainWindowLifecycle.cpp: showing, minimising, closing, requests from a second start, help ----
+  bool FormCloseQuery();
+  void FormClose();
+  void OnEndSession(bool ending);
+  void OnSize(WPARAM kind);
+  void UndoMaximise();
+  void ShowRamsweepPro1Click();
+  void OnSysCommand(WPARAM command, LPARAM lParam);
+  void butClose1Click();
+  void OnRemoteFreeUp(WPARAM wParam, LPARAM lParam);
+  void OnHideTaskButton();
+  void OpenHelp(const char* topic);
+
+  // ---- MainWindowFreeUp.cpp: the free-up controller and its caption ----
+  void ApplyCommandLine();
+  void OnFreeUpDone();
+  void OnFreeUpPass(WPARAM pass);
+  void OnFreeUpCountdown(WPARAM secondsLeft);
+  void OnFreeUpIdle(WPARAM progress);
+  void ReadFreeBytes();
+  void butAllocClick();
+
+  // ---- MainWindowAutomatic.cpp: automatic free-ups and the Background page ----
+  void ScheduleNextRegular();
+  void RegularFreeUpCheck();
+  void TimerCriticalTimer();
+  void CriticalFreeUpCheck();
+  // With background activity on and `enabled` ticked: the amount and idle detection chosen, 3 passes.
+  void StartAutomaticFreeUp(ControlId enabled, ControlId amount, ControlId idle);
+  void UpdateBackgroundControls();
+  bool RegularFreeUpsOn() const;
+  void chkBackgroundClick();
+  void chkRegularClick();
+  void chkCriticalClick();
+  void EnableTimerCritical();
+
+  // ---- MainWindowStatusDisplay.cpp: the tray picture, the refresh tick, the thresholds ----
+  void LoadTrayIcons();
+  void UpdateStatusDisplay();
+  HICON ComposeTrayIcon(HICON base, const std::string& digits, int centreRow);
+  HFONT DigitFont(const std::string& text, HDC dc);
+  void Timer1Timer();
+  void TrackBar1Change();
+  void udCriticalClick(bool up);
+  void udYellowClick(bool up);
+
+  // ---- MainWindowTrayMenu.cpp: the tray icon's menu, its clicks and the Icon page ----
+  bool CreatePopupMenu1();
+  void EnableFreeUpCommands(bool enabled);
+  void chkShowIconClick();
+  void UpdateIconPageControls();
+  void UpdateMenuCaptions();
+  void Traybar1DblClick();
+  void Traybar1RightClick();
+  void Traybar1TaskbarCreated();
+  void BackgroundActivity1Click();
+  void mnuFreeClick(ControlId menuCombo);
+
+  // ---- MainWindowPainting.cpp: the page colour, group frames and static controls ----
+  void MatchPageColor();
+  // The colour of the page body (the button face until it is known).
+  HBRUSH PageBrush() const;
+  LRESULT OnEraseBackground(HDC dc);
+  LRESULT OnCtlColorStatic(HDC dc, HWND control);
+  void DrawGroupBox(const DRAWITEMSTRUCT& item);
+
   HWND m_window = nullptr;
   const uRegistry& m_registry;
   Options m_options;
   std::string m_decimalSeparator = ".";
   std::string m_helpFile;  // "rswpro4.hlp" in the program's folder
   bool m_startMinimised = false;
+  bool m_undoingMaximise = false;
   Page m_page = Page::Statistics;
   std::array<std::vector<HWND>, kPageCount> m_pageControls;
   HWND m_tooltip = nullptr;
@@ -197,6 +230,8 @@ class TfrmRamsweep {
   HMENU FreeandRun1 = nullptr;  // a submenu of PopupMenu1, which owns it
   ScopedIcon IconGreen, IconYellow, IconRed, IconIdle, IconWork, IconWork2;
   std::array<ScopedFont, 5> DigitFonts;  // by text length 1 to 4
+  // The picture installed in Traybar1: always owned here, never one of the base pictures, so
+  // reloading those can never leave the component with a released handle.
   ScopedIcon ComposedIcon;
   int WorkToggle = 0;
   bool m_watchEndSession = false;  // the tray icon was shown at creation

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
@@ -38,6 +39,8 @@ class MainWindow : public ::testing::Test {
   win32::Win32Registry backend;
   uRegistry registry{backend};
   std::vector<TFreeThread> started;  // free-ups the window asked for, when recording
+  // Changes the options of the next Open before the window is made.
+  std::function<void(TfrmRamsweep::Options&)> configure;
 
   void SetUp() override {
     ClearSettings();
@@ -78,6 +81,7 @@ class MainWindow : public ::testing::Test {
       };
     }
     options.programPath = "C:\\Tools\\rswpro.exe";
+    if (configure) configure(options);
     form = TfrmRamsweep::Create(GetModuleHandleA(nullptr), other ? *other : registry, std::move(options));
     EXPECT_TRUE(form);
     return *form;

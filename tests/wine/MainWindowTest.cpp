@@ -14,6 +14,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <thread>
+#include <tlhelp32.h>
 
 #include "display/ChartScale.h"
 #include "display/win32/TPerformanceChart.h"
@@ -878,6 +879,146 @@ TEST_F(AutomaticFreeUps, ChangedIntervalCountsFromTheCurrentMinute) {
   SendMessageA(Item(udmin), UDM_SETPOS32, 0, 45);
   SendMessageA(form->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 45), reinterpret_cast<LPARAM>(Item(udmin)));
   EXPECT_EQ(WindowText(Item(labNext)), NextAt(15, 5));
+}
+
+// ---- never maximised, the close switch, a worker that cannot run ----
+
+TEST_F(MainWindow, NeverStaysMaximisedWhicheverWayItIsShown) {
+  for (const bool icon : {false, true}) {
+    SCOPED_TRACE(icon ? "with the tray icon" : "without the tray icon");
+    Store("Icon", icon ? 1 : 0);
+    TfrmRamsweep& window = Open();
+    const HWND handle = window.Handle();
+    window.ShowAtStart(SW_SHOWNORMAL);
+    RECT normal{};
+    GetWindowRect(handle, &normal);
+    auto normalSized = [&] {
+      RECT now{};
+      GetWindowRect(handle, &now);
+      return !IsZoomed(handle) && !IsIconic(handle) && IsWindowVisible(handle) &&
+             now.right - now.left == normal.right - normal.left && now.bottom - now.top == normal.bottom - normal.top;
+    };
+
+    // maximised by another program, minimised, then brought back by a second start
+    ShowWindow(handle, SW_MAXIMIZE);
+    SendMessageA(handle, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    SendMessageA(handle, WM_REMOTE_SHOW, 0, 0);
+    EXPECT_TRUE(normalSized());
+
+    // minimised with "restore to maximised" set, then restored from the taskbar button
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    GetWindowPlacement(handle, &placement);
+    placement.flags = WPF_RESTORETOMAXIMIZED;
+    placement.showCmd = SW_SHOWMINIMIZED;
+    SetWindowPlacement(handle, &placement);
+    SendMessageA(handle, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(normalSized());
+
+    // the same, brought back from the tray menu
+    SetWindowPlacement(handle, &placement);
+    SendMessageA(handle, WM_COMMAND, MAKEWPARAM(ShowRamsweepPro1, 0), 0);
+    EXPECT_TRUE(normalSized());
+
+    form.reset();
+    DrainQuit();
+  }
+}
+
+TEST_F(MainWindow, StartedMaximisedFromAShortcutShowsNormal) {
+  EndStrayInstances();
+  ProgramRun run("", SW_SHOWMAXIMIZED);
+  ASSERT_TRUE(run.Started());
+  const HWND window = run.WaitForMainWindow(20s);
+  ASSERT_TRUE(window);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(window) != FALSE; }, 5s));
+  EXPECT_FALSE(IsZoomed(window));
+  PostMessageA(window, WM_CLOSE, 0, 0);
+  EXPECT_EQ(run.WaitForExit(10s), 0);
+}
+
+TEST_F(MainWindow, CloseSwitchClosesBeforeAQueuedRequestStartsAnotherFreeUp) {
+  TfrmRamsweep& window = Open({"F4", "T1", "D0", "C"});
+  ASSERT_TRUE(window.IsBusy());
+  const HWND handle = window.Handle();
+  // the free-up ends while a second start's request already waits behind it
+  PostMessageA(handle, WM_FREEUP_DONE, 0, 0);
+  PostMessageA(handle, WM_REMOTE_FREEUP, PackRemoteWParam(0, 1), 8);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(handle); }, 5s));
+  EXPECT_EQ(started.size(), 1u) << "the request found no window to start in";
+}
+
+TEST_F(MainWindow, CloseSwitchRefusedByAWriteErrorLeavesTheCommandsUsable) {
+  MemoryRegistry memory;
+  const uRegistry readOnly(memory);
+  memory.SetReadOnly(RootKey::CurrentUser, kSettingsPath, true);
+  TfrmRamsweep& window = Open({"F4", "T1", "D0", "C"}, false, &readOnly);
+  ASSERT_TRUE(window.IsBusy());
+  const HWND owner = window.Handle();
+  ASSERT_FALSE(IsWindowEnabled(Item(butAlloc)));
+
+  std::atomic<bool> answered{false};
+  std::thread answer([&] {
+    // the error box of the refused close: press OK once it is up
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      const HWND box = DialogOwnedBy(owner);
+      if (box && IsWindowVisible(box)) {
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        answered = true;
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  SendMessageA(owner, WM_FREEUP_DONE, 0, 0);
+  answer.join();
+  ASSERT_TRUE(answered) << "the write error was shown";
+  ASSERT_TRUE(IsWindow(owner));
+  EXPECT_FALSE(window.IsBusy());
+  EXPECT_TRUE(IsWindowEnabled(Item(butAlloc)));
+  const HMENU menu = window.TrayMenu();
+  for (UINT item : {UINT{mnuFree1}, UINT{mnuFree2}, UINT{mnuFree3}, UINT{mnuExit1}}) {
+    EXPECT_FALSE(GetMenuState(menu, item, MF_BYCOMMAND) & MF_GRAYED) << item;
+  }
+  EXPECT_FALSE(GetMenuState(menu, 3, MF_BYPOSITION) & MF_GRAYED) << "Free and Run";
+  EXPECT_EQ(State(owner), "Ramsweep Pro");
+  memory.SetReadOnly(RootKey::CurrentUser, kSettingsPath, false);
+  form.reset();  // before the registry it uses goes
+}
+
+DWORD WINAPI FailToResume(HANDLE) { return static_cast<DWORD>(-1); }
+
+TEST_F(MainWindow, AWorkerThatCannotBeResumedEndsTheFreeUp) {
+  configure = [](TfrmRamsweep::Options& options) {
+    options.startWorker = [](const TFreeThread& worker) { return win32::StartFreeThread(worker, &FailToResume); };
+  };
+  TfrmRamsweep& window = Open();
+  window.StartFreeUp(1, 1, 0, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !window.IsBusy(); }, 5s)) << "the window is not left busy";
+  EXPECT_TRUE(IsWindowEnabled(Item(butAlloc)));
+  EXPECT_TRUE(Close()) << "and it can close";
+}
+
+// Threads of this process now.
+int ThreadCount() {
+  win32::ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  }
+  return count;
+}
+
+TEST(FreeThread, AThreadThatCannotBeResumedIsNotLeftBehind) {
+  TFreeThread worker;
+  worker.AmountMB = 1;
+  worker.MaxPasses = 1;
+  const int before = ThreadCount();
+  EXPECT_FALSE(win32::StartFreeThread(worker, &FailToResume));
+  EXPECT_EQ(ThreadCount(), before) << "no suspended thread is left";
 }
 
 }  // namespace

@@ -436,13 +436,65 @@ TEST_F(TrayIcon, ANewTaskbarGetsTheIconBack) {
   EXPECT_FALSE(IconShown(TrayWindowOf()));
 }
 
-TEST_F(TrayIcon, EndOfTheWindowsSessionRemovesTheIcon) {
+TEST_F(TrayIcon, EndOfTheWindowsSessionRemovesTheIconOnlyWhenItEnds) {
   ShowIcon();
   TfrmRamsweep& window = Open();
+  const HWND handle = window.Handle();
+  const HWND callback = TrayWindowOf();
+  ASSERT_TRUE(IconShown(callback));
+  // a shutdown that is cancelled (here by the window itself, busy with a free-up): the session goes
+  // on, and so do the window and its icon
+  window.StartFreeUp(1, 1, 0, 0);
+  EXPECT_EQ(SendMessageA(handle, WM_QUERYENDSESSION, 0, 0), FALSE);
+  SendMessageA(handle, WM_ENDSESSION, FALSE, 0);
+  EXPECT_TRUE(IconShown(callback));
+  EXPECT_TRUE(IsWindow(handle));
+  // the session really ends: the icon goes, and the window with it
+  SendMessageA(handle, WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(IconShown(callback));
+  EXPECT_FALSE(IsWindow(handle));
+}
+
+TEST_F(TrayIcon, TheTaskbarAnnouncementAddsTheIconEvenAfterAFailedAddToTheNewTaskbar) {
+  ShowIcon();
+  Open();
+  // As when the last add reached a new taskbar before it took icons: the add failed, yet the new
+  // taskbar was recorded, so the taskbar check finds nothing changed.
+  ASSERT_TRUE(form->Tray().DeleteIcon());
+  ASSERT_EQ(form->Tray().TrayWindow(), FindWindowA("Shell_TrayWnd", nullptr));
+  form->RefreshMemoryReading();
+  ASSERT_FALSE(IconShown(TrayWindowOf()));
+  SendMessageA(TrayWindowOf(), RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(IconShown(TrayWindowOf()));
+}
+
+TEST_F(TrayIcon, TheComponentNeverHoldsAReleasedPicture) {
+  ShowIcon();
+  // digits that cannot be drawn: the state's plain picture shows
+  configure = [](TfrmRamsweep::Options& options) {
+    options.composeTrayIcon = [](HICON, const std::string&, int) -> HICON { return nullptr; };
+  };
+  Open();
+  auto holdsALivePicture = [&] {
+    ICONINFO info{};
+    if (!GetIconInfo(form->Tray().Icon, &info)) return false;
+    win32::ScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
+    return form->Tray().Icon == form->ComposedTrayIcon();
+  };
   ASSERT_TRUE(IconShown(TrayWindowOf()));
-  SendMessageA(window.Handle(), WM_ENDSESSION, FALSE, 0);  // the session goes on: only the icon goes
-  EXPECT_FALSE(IconShown(TrayWindowOf()));
-  EXPECT_TRUE(IsWindow(window.Handle()));
+  EXPECT_TRUE(holdsALivePicture());
+  EXPECT_EQ(ColourBits(form->Tray().Icon), ColourBits(win32::ScopedIcon(Resource("ICON_GREEN_O")).Get()));
+  // icon off, background activity switched (the pictures are loaded anew), icon on again
+  SendMessageA(Item(chkShowIcon), BM_SETCHECK, BST_UNCHECKED, 0);
+  Click(chkShowIcon);
+  SendMessageA(Item(chkBackground), BM_SETCHECK, BST_CHECKED, 0);
+  Click(chkBackground);
+  EXPECT_TRUE(holdsALivePicture()) << "what the next add hands to the shell";
+  SendMessageA(Item(chkShowIcon), BM_SETCHECK, BST_CHECKED, 0);
+  Click(chkShowIcon);
+  EXPECT_TRUE(IconShown(TrayWindowOf()));
+  EXPECT_TRUE(holdsALivePicture());
+  EXPECT_EQ(ColourBits(form->Tray().Icon), ColourBits(win32::ScopedIcon(Resource("ICON_GREEN")).Get()));
 }
 
 TEST_F(TrayIcon, YellowUpDownSteps) {
@@ -544,6 +596,55 @@ TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
     EXPECT_EQ(picture->height, bounds.bottom - bounds.top) << look.name;
     EXPECT_TRUE(SaveWindowPicture(taskbar, folder + "taskbar-" + look.name + ".bmp")) << look.name;
   }
+}
+
+// A window that records the commands it is sent.
+LRESULT CALLBACK RecordCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND) SetWindowLongPtrA(window, GWLP_USERDATA, static_cast<LONG_PTR>(LOWORD(wParam)));
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(TraybarMenu, ThePopupMenuDeliversTheChosenCommandToTheOwner) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = &RecordCommands;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "RecordCommands";
+  RegisterClassA(&wc);
+  win32::ScopedWindow owner(CreateWindowExA(0, "RecordCommands", "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                            GetModuleHandleA(nullptr), nullptr));
+  ASSERT_TRUE(owner);
+  auto tray = TTraybar::Create(GetModuleHandleA(nullptr), owner.Get());
+  ASSERT_TRUE(tray);
+  win32::ScopedMenu menu(CreatePopupMenu());
+  AppendMenuA(menu.Get(), MF_STRING, 4711, "&First");
+  AppendMenuA(menu.Get(), MF_STRING, 4712, "&Second");
+  tray->PopupMenu = menu.Get();
+
+  std::atomic<bool> seen{false};
+  std::atomic<HWND> foreground{nullptr};
+  std::thread chooser([&] {
+    // the menu is modal on this thread: once it is up, choose its second item by its access key
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      const HWND popup = FindWindowA("#32768", nullptr);
+      if (popup && IsWindowVisible(popup)) {
+        seen = true;
+        foreground = GetForegroundWindow();
+        PostMessageA(popup, WM_KEYDOWN, 'S', 0);
+        PostMessageA(popup, WM_CHAR, 's', 0);
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  SendMessageA(tray->CallbackWindow(), WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
+  chooser.join();
+  ASSERT_TRUE(seen) << "the menu opened";
+  EXPECT_EQ(foreground.load(), tray->CallbackWindow()) << "its window in front first";
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+  EXPECT_EQ(GetWindowLongPtrA(owner.Get(), GWLP_USERDATA), 4712);
+  tray->PopupMenu = nullptr;
 }
 
 }  // namespace

@@ -1,0 +1,310 @@
+// The main window's creation in its fixed order, its controls laid out from the page table, and
+// switching between the pages.
+#include <commctrl.h>
+
+#include "display/ChartScale.h"
+#include "display/win32/TPerformanceChart.h"
+#include "display/win32/TTraybar.h"
+#include "engine/FreeAmounts.h"
+#include "engine/win32/Win32ProcessorUsage.h"
+#include "shell/MainWindowRules.h"
+#include "shell/RowLayout.h"
+#include "shell/win32/MainWindowInternals.h"
+#include "shell/win32/ProgramPath.h"
+#include "shell/win32/TfrmRamsweep.h"
+
+namespace rsw::win32 {
+
+namespace {
+
+std::string LocaleDecimalSeparator() {
+  char separator[8] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1) return separator;
+  return ".";
+}
+
+struct ControlClass {
+  const char* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ControlClass ClassOf(const ControlRow& row) {
+  constexpr DWORD child = WS_CHILD;
+  switch (row.kind) {
+    case Kind::Label: {
+      DWORD style = child | SS_LEFT | SS_NOPREFIX;
+      if (row.page == Page::About || row.id == Label3) style = child | SS_CENTER | SS_NOPREFIX;
+      if (row.id == Label26) style |= SS_NOTIFY;
+      return {"STATIC", style, 0};
+    }
+    case Kind::WrapLabel: return {"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};
+    case Kind::Edit: return {"EDIT", child | WS_TABSTOP | ES_AUTOHSCROLL | ES_NUMBER, WS_EX_CLIENTEDGE};
+    case Kind::ReadOnly: {
+      DWORD style = child | WS_TABSTOP | ES_AUTOHSCROLL | ES_READONLY;
+      if (row.id == txtCritical || row.id == txtYellow) style |= ES_RIGHT;
+      return {"EDIT", style, WS_EX_CLIENTEDGE};
+    }
+    case Kind::UpDown:
+      return {UPDOWN_CLASSA,
+              child | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS |
+                  (row.id == udCritical || row.id == udYellow ? 0u : DWORD{UDS_SETBUDDYINT}),
+              0};
+    case Kind::Button: return {"BUTTON", child | WS_TABSTOP | BS_PUSHBUTTON, 0};
+    case Kind::DefaultButton: return {"BUTTON", child | WS_TABSTOP | BS_DEFPUSHBUTTON, 0};
+    case Kind::Check: return {"BUTTON", child | WS_TABSTOP | BS_AUTOCHECKBOX, 0};
+    case Kind::Combo: return {"COMBOBOX", child | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0};
+    case Kind::List:
+      return {"LISTBOX", child | WS_TABSTOP | LBS_NOTIFY | LBS_MULTICOLUMN | LBS_NOINTEGRALHEIGHT | WS_HSCROLL,
+              WS_EX_CLIENTEDGE};
+    case Kind::Group: return {"STATIC", child | SS_OWNERDRAW | WS_CLIPSIBLINGS, 0};
+    case Kind::Track: return {TRACKBAR_CLASSA, child | WS_TABSTOP | TBS_HORZ | TBS_BOTTOM | TBS_AUTOTICKS, 0};
+    case Kind::Sunken: return {"STATIC", child | SS_SUNKEN | WS_CLIPSIBLINGS, 0};
+    case Kind::Silver: return {"STATIC", child | SS_LEFT | WS_CLIPSIBLINGS, 0};
+    case Kind::Chart: return {"STATIC", child, 0};
+  }
+  return {"STATIC", child, 0};
+}
+
+}  // namespace
+
+bool TfrmRamsweep::FormCreate() {
+  WindowCreated = false;
+  if (PlatformId() == kPlatformWindows9x) m_dynData = std::make_unique<DynDataProcessorUsage>(m_registry);
+  m_helpFile = FolderOf(m_options.programPath) + "rswpro4.hlp";
+  SettingsLoading = true;
+  m_decimalSeparator = LocaleDecimalSeparator();
+  ExitAfterFreeUp = false;
+  Busy = false;
+
+  const MemoryStatus memory = ReadMemory();
+  m_totalPhysical = memory.TotalPhysical;
+  FreeBytes = memory.AvailablePhysical;
+
+  // the tray's pictures first: loading the settings may already show the icon
+  Traybar1 = TTraybar::Create(GetModuleHandleA(nullptr), m_window);
+  if (!Traybar1) return false;
+  Traybar1->OnDblClick = [this](TTraybar&) { Traybar1DblClick(); };
+  Traybar1->OnRightClick = [this](TTraybar&) { Traybar1RightClick(); };
+  Traybar1->OnTaskbarCreated = [this](TTraybar&) { Traybar1TaskbarCreated(); };
+  if (!CreateControls()) return false;
+  LoadTrayIcons();
+  TrayReady = true;
+  PrepareControls();
+  if (!CreatePopupMenu1()) return false;
+
+  FocusWindow.Reset(CreateWindowExA(WS_EX_TOOLWINDOW, kFocusWindowClass, "", WS_POPUP, 0, 0, 0, 0, m_window, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr));
+  if (!FocusWindow) return false;
+
+  LoadSettings();
+  CheckMenuItem(PopupMenu1.Get(), BackgroundActivity1, Checked(chkBackground) ? MF_CHECKED : MF_UNCHECKED);
+
+  UpdateBackgroundControls();
+  UpdateIconPageControls();
+  // The Windows 95/98 statistic runs for the whole life of the program.
+  if (m_dynData) m_dynData->StartProcessorUsage();
+  UpdateStatusCaption();
+  TrackBar1Change();
+  if (Checked(chkShowIcon)) {
+    Traybar1->AddIcon();
+    UpdateStatusDisplay();
+    m_watchEndSession = true;
+  }
+
+  ApplyCommandLine();
+  ScheduleNextRegular();
+  UpdateMenuCaptions();
+  EnableTimerCritical();
+  chkAutoRunClick();
+
+  SettingsLoading = false;
+  ShowPage(Page::Statistics);
+  WindowCreated = true;
+  return true;
+}
+
+bool TfrmRamsweep::CreateControls() {
+  m_font.Reset(MakeFont(11, "MS Sans Serif"));
+  m_boldFont.Reset(MakeFont(11, "MS Sans Serif", FW_BOLD));
+  m_titleFont.Reset(MakeFont(29, "Times New Roman", FW_BOLD, true, FF_ROMAN));
+  m_linkFont.Reset(MakeFont(11, "MS Sans Serif"));
+  m_silverBrush.Reset(CreateSolidBrush(kSilver));
+  if (!m_font || !m_silverBrush) return false;
+  SendMessageA(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const HWND tabs =
+      CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, kPanelBorder,
+                      kPanelBorder, kClientWidth - 2 * kPanelBorder, kClientHeight - 2 * kPanelBorder, m_window,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(PageControl1)), instance, nullptr);
+  if (!tabs) return false;
+  SendMessageA(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Get()), FALSE);
+  // narrow tab padding, so all seven pages fit in one row
+  SendMessageA(tabs, TCM_SETPADDING, 0, MAKELPARAM(5, 3));
+  SendMessageA(tabs, TCM_SETMINTABWIDTH, 0, 16);
+  for (int i = 0; i < kPageCount; ++i) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(kPageCaptions[i]);
+    SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+  }
+  RECT area{0, 0, kClientWidth - 2 * kPanelBorder, kClientHeight - 2 * kPanelBorder};
+  SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  const int originX = kPanelBorder + area.left;
+  const int originY = kPanelBorder + area.top;
+
+  m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, instance, nullptr);
+
+  // Labels and check boxes grow to their text in the font the system gives us, pushing the rest of
+  // their row along.
+  const auto rows = MainWindowControls();
+  std::vector<LayoutBox> boxes;
+  boxes.reserve(rows.size());
+  {
+    const ScopedWindowDc screen(m_window);
+    const ScopedSelection selection(screen.Get(), m_font.Get());
+    for (const ControlRow& row : rows) {
+      int textWidth = 0;
+      const bool grows = (row.kind == Kind::Label && row.page != Page::About && row.id != Label3 && row.id != labNext &&
+                          row.id != Label15) ||
+                         row.kind == Kind::Check;
+      if (grows) {
+        SIZE extent{};
+        GetTextExtentPoint32A(screen.Get(), row.text, lstrlenA(row.text), &extent);
+        // a check box's text sits right of its box
+        textWidth = extent.cx + (row.kind == Kind::Check ? GetSystemMetrics(SM_CXMENUCHECK) + 8 : 2);
+      }
+      boxes.push_back({static_cast<int>(row.page), row.x, row.y, row.w, row.h, textWidth, row.kind == Kind::UpDown});
+    }
+  }
+  FlowRows(boxes);
+
+  HWND previous = nullptr;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    ControlRow row = rows[i];
+    row.x = boxes[i].x;
+    row.w = boxes[i].w;
+    if (row.kind == Kind::Chart) {
+      if (!CreateChart(row, originX, originY)) return false;
+      m_pageControls[static_cast<int>(row.page)].push_back(m_chart->Handle());
+      previous = m_chart->Handle();
+      continue;
+    }
+    const ControlClass cls = ClassOf(row);
+    const HWND control =
+        CreateWindowExA(cls.exStyle, cls.className, row.text, cls.style, originX + row.x, originY + row.y, row.w, row.h,
+                        m_window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
+    if (!control) return false;
+    HFONT font = m_font.Get();
+    if (row.id == Label15) font = m_boldFont.Get();
+    if (row.id == Label5) font = m_titleFont.Get();
+    if (row.id == mdURLLabel1 || row.id == mdURLLabel2) font = m_linkFont.Get();
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (row.kind == Kind::UpDown) SendMessageA(control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(previous), 0);
+    // Frames lie under the controls they hold; the page control under everything.
+    if (row.kind == Kind::Group || row.kind == Kind::Sunken || row.kind == Kind::Silver) {
+      SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    if (m_tooltip && (row.id == cboIdleRegular || row.id == cboIdleCritical || row.id == cboIdleStartup)) {
+      TTTOOLINFOA tool{};
+      tool.cbSize = sizeof tool;
+      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+      tool.hwnd = m_window;
+      tool.uId = reinterpret_cast<UINT_PTR>(control);
+      tool.lpszText = const_cast<char*>(kIdleHint);
+      SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    m_pageControls[static_cast<int>(row.page)].push_back(control);
+    previous = control;
+  }
+  SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  MatchPageColor();
+  return true;
+}
+
+bool TfrmRamsweep::CreateChart(const ControlRow& row, int originX, int originY) {
+  m_chart = TPerformanceChart::Create(m_window, row.id, originX + row.x, originY + row.y, row.w, row.h);
+  m_chartFont.Reset(MakeFont(12, "Arial", FW_BOLD));
+  m_chartScaleFont.Reset(MakeFont(11, "Arial", FW_BOLD));
+  if (!m_chart || !m_chartFont || !m_chartScaleFont) return false;
+  constexpr COLORREF kMaroon = RGB(128, 0, 0);
+  m_chart->SetCaption(row.text);
+  m_chart->SetFont(m_chartFont.Get(), kMaroon);
+  if (!m_chart->SetScaleFont(m_chartScaleFont.Get(), kMaroon)) return false;
+  m_chart->OnGetMaxY = [](TPerformanceChart&, std::int64_t& MaxY) { MaxY = PerformanceChart1GetMaxY(MaxY); };
+  m_chart->OnGetYDisplay = [](TPerformanceChart&, std::int64_t Y, std::string& Display) {
+    Display = PerformanceChart1GetYDisplay(Y);
+  };
+  m_chart->SetErrorLabel(Control(Label26));
+  ShowWindow(m_chart->Handle(), SW_HIDE);
+  return true;
+}
+
+void TfrmRamsweep::PrepareControls() {
+  // the 41 amounts, in every list that chooses one
+  const int defaultIndex = DefaultAmountIndex(m_totalPhysical);
+  const HWND list = Control(lstMem);
+  for (std::int32_t amount : FreeAmounts) {
+    SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AmountText(amount).c_str()));
+  }
+  // five columns of nine rows hold all 41 amounts without scrolling
+  constexpr int kColumns = 5;
+  constexpr int kRows = (kAmountCount + kColumns - 1) / kColumns;
+  RECT bounds{};
+  GetWindowRect(list, &bounds);
+  RECT inner{};
+  GetClientRect(list, &inner);
+  const int frame = (bounds.bottom - bounds.top) - inner.bottom;
+  const int itemHeight = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  SetWindowPos(list, nullptr, 0, 0, bounds.right - bounds.left, kRows * itemHeight + frame,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SendMessageA(list, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(inner.right / kColumns), 0);
+  SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(defaultIndex), 0);
+  for (ControlId combo : {cboMenu1, cboMenu2, cboMenu3, cboRegular, cboCritical, cboAutoRun}) {
+    for (std::int32_t amount : FreeAmounts) {
+      SendMessageA(Control(combo), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(AmountText(amount).c_str()));
+    }
+  }
+  for (const char* item : {"Show Ramsweep Pro", "Switch Background Activity", "Free 1", "Free 2", "Free 3"}) {
+    SendMessageA(Control(cboIconAction), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  }
+  for (ControlId combo : {cboHardAction, cboSoftAction}) {
+    for (const char* item : {"free memory", "do not free memory"}) {
+      SendMessageA(Control(combo), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+  }
+  for (ControlId combo : {cboIdleRegular, cboIdleCritical, cboIdleStartup}) {
+    for (const char* item : {"No", "Soft", "Hard"}) {
+      SendMessageA(Control(combo), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+  }
+  // The threshold up-downs only say which arrow was pressed; a range around their position lets
+  // both arrows report in the right direction.
+  for (ControlId upDown : {udCritical, udYellow}) {
+    SendMessageA(Control(upDown), UDM_SETRANGE32, static_cast<WPARAM>(-1000), 1000);
+    SendMessageA(Control(upDown), UDM_SETPOS32, 0, 0);
+  }
+  UDACCEL fiveMinutes{0, 5};
+  SendMessageA(Control(udmin), UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&fiveMinutes));
+  SendMessageA(Control(txtMaxTimes), EM_LIMITTEXT, 2, 0);
+
+  PrepareSettingControls(defaultIndex);
+}
+
+void TfrmRamsweep::ShowPage(Page page) {
+  m_page = page;
+  SendMessageA(Control(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+  for (int i = 0; i < kPageCount; ++i) {
+    if (i == static_cast<int>(page)) continue;
+    for (HWND control : m_pageControls[i]) ShowWindow(control, SW_HIDE);
+  }
+  for (HWND control : m_pageControls[static_cast<int>(page)]) {
+    // labNext shows only while regular free-ups are on
+    if (GetDlgCtrlID(control) == labNext && !RegularFreeUpsOn()) continue;
+    ShowWindow(control, SW_SHOW);
+  }
+}
+
+}  // namespace rsw::win32
