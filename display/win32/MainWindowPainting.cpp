@@ -1,5 +1,7 @@
 // The main window's painting: the page colour behind everything, the group frames drawn on it,
 // and the colours of its static controls.
+#include <windows.h>
+
 #include "shell/win32/MainWindowInternals.h"
 #include "shell/win32/TfrmRamsweep.h"
 

@@ -1,5 +1,7 @@
 // The main window's memory status display: the tray picture for the state with the free
 // megabytes drawn into it, its tip, the refresh tick that feeds the chart, and the thresholds.
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include <algorithm>

@@ -1,6 +1,8 @@
 // The tray icon's menu and clicks in the main window: the menu with its captions, default item and
 // greying, the double-click action, the icon switched on and off from the Icon page, and the icon
 // brought back when a new taskbar appears.
+#include <windows.h>
+
 #include "display/TrayMenuRules.h"
 #include "display/win32/TTraybar.h"
 #include "engine/FreeAmounts.h"

@@ -1,5 +1,7 @@
 // The automatic free-ups in the main window: the regular one on its schedule, the critical one
 // when free memory stays low, and the Background page that switches them.
+#include <windows.h>
+
 #include "engine/FreeAmounts.h"
 #include "engine/Thousands.h"
 #include "shell/MainWindowRules.h"

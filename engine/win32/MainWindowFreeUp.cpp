@@ -1,6 +1,8 @@
 // The free-up controller in the main window: one free-up at a time started from the command line,
 // the Free Memory page, the menus or a second start; its progress followed into the caption and
 // the tray icon; its end.
+#include <windows.h>
+
 #include "engine/FreeAmounts.h"
 #include "engine/FreeUpRequests.h"
 #include "engine/IdleProfile.h"

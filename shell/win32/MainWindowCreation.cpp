@@ -1,5 +1,7 @@
 // The main window's creation in its fixed order, its controls laid out from the page table, and
 // switching between the pages.
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include "display/ChartScale.h"

@@ -1,6 +1,8 @@
 // The main window's life: how it shows (never maximised), minimises to the tray, refuses to close
 // while a free-up runs, ends with the Windows session, takes a second start's requests and opens
 // the help.
+#include <windows.h>
+
 #include <shellapi.h>
 #include <shlwapi.h>
 

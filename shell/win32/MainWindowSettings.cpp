@@ -1,6 +1,8 @@
 // The settings held in the main window's controls: each setting bound to its control, loaded from
 // and saved to the registry through the settings table, the run-with-Windows entry written with
 // them, and the Startup page that depends on them.
+#include <windows.h>
+
 #include <commctrl.h>
 
 #include "engine/Thousands.h"
