@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
@@ -33,7 +34,18 @@ namespace {
 
 using namespace std::chrono_literals;
 
+constexpr std::uint64_t kMB = 1024 * 1024;
+
+// A memory reading the window gets instead of the system's.
+void GiveMemory(std::function<void(TfrmRamsweep::Options&)>& configure, std::uint64_t total, std::uint64_t available) {
+  configure = [total, available](TfrmRamsweep::Options& options) {
+    options.memory = [total, available] { return win32::MemoryStatus{total, available}; };
+  };
+}
+
 TEST_F(MainWindow, EmptyRegistryShowsTheDefaultsAndTheFirstCloseWritesThem) {
+  // 2 GB in all, of which 256 MB are free: the default amount follows the total
+  GiveMemory(configure, 2048 * kMB, 256 * kMB);
   TfrmRamsweep& window = Open();
   EXPECT_EQ(window.ActivePage(), Page::Statistics);
   EXPECT_FALSE(window.IsSettingsLoading());
@@ -54,7 +66,7 @@ TEST_F(MainWindow, EmptyRegistryShowsTheDefaultsAndTheFirstCloseWritesThem) {
   EXPECT_EQ(ComboIndex(cboIconAction), 1);
   EXPECT_EQ(ComboIndex(cboIdleCritical), 2);
   EXPECT_EQ(ComboIndex(cboSoftAction), 1);
-  const int defaultIndex = DefaultAmountIndex(win32::ReadMemoryStatus().TotalPhysical);
+  const int defaultIndex = 40;  // 512 MB
   EXPECT_EQ(SendMessageA(Item(lstMem), LB_GETCURSEL, 0, 0), defaultIndex);
   EXPECT_EQ(ComboIndex(cboAutoRun), defaultIndex);
   EXPECT_EQ(SendMessageA(Item(lstMem), LB_GETCOUNT, 0, 0), 41);
@@ -82,6 +94,85 @@ TEST_F(MainWindow, EmptyRegistryShowsTheDefaultsAndTheFirstCloseWritesThem) {
   EXPECT_EQ(Stored("CriticalRAM"), -999);
   EXPECT_EQ(Stored("Yellow"), -999);
   EXPECT_EQ(registry.ListRegValueNames(kSettingsKey).size(), 30u);
+}
+
+struct TotalCase {
+  std::uint64_t totalMB;
+  int index;  // of the largest amount not above half the total, counted in thousands of kilobytes
+};
+
+class DefaultAmount : public MainWindow, public ::testing::WithParamInterface<TotalCase> {};
+
+TEST_P(DefaultAmount, FollowsTheTotalMemoryNotTheFree) {
+  GiveMemory(configure, GetParam().totalMB * kMB, GetParam().totalMB * kMB / 8);
+  Open();
+  EXPECT_EQ(SendMessageA(Item(lstMem), LB_GETCURSEL, 0, 0), GetParam().index) << GetParam().totalMB;
+  EXPECT_EQ(ComboIndex(cboAutoRun), GetParam().index) << GetParam().totalMB;
+}
+
+INSTANTIATE_TEST_SUITE_P(Totals, DefaultAmount,
+                         ::testing::Values(TotalCase{8, 2},      // 4 MB
+                                           TotalCase{64, 16},    // 32 MB
+                                           TotalCase{256, 28},   // 128 MB
+                                           TotalCase{512, 32},   // 256 MB
+                                           TotalCase{1024, 40},  // 512 MB
+                                           TotalCase{24576, 40}));
+
+// Makes ".html" pages open with the prefix's own browser for the life of the object, as a desktop
+// with a browser has it; the test prefix comes without that association.
+class HtmlAssociation {
+ public:
+  HtmlAssociation() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      RegCloseKey(key);  // one was there already: leave it as it is
+      return;
+    }
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+      RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("htmlfile"), sizeof "htmlfile");
+      RegCloseKey(key);
+      m_made = true;
+    }
+  }
+  ~HtmlAssociation() {
+    if (m_made) RegDeleteTreeA(HKEY_CLASSES_ROOT, kKey);
+  }
+
+ private:
+  static constexpr const char* kKey = ".html";
+  bool m_made = false;
+};
+
+TEST_F(MainWindow, EachHelpButtonOpensItsTopic) {
+  std::vector<std::pair<std::string, std::string>> opened;  // the file the shell was to open, its parameters
+  configure = [&](TfrmRamsweep::Options& options) {
+    options.shellOpen = [&](HWND, const std::string& file, const std::string& parameters) {
+      opened.emplace_back(file, parameters);
+    };
+  };
+  Open();
+  const std::pair<ControlId, const char*> buttons[] = {{Button1, "Ramsweepory"}, {Button2, "Statistics"},
+                                                       {Button3, "Background"},  {Button4, "Startup"},
+                                                       {Button5, "Icon"},        {Button17, "Idle"}};
+  {
+    // no help file beside the program: its help page there, given whole to the browser at the topic
+    const HtmlAssociation browser;
+    for (const auto& [button, topic] : buttons) {
+      EXPECT_EQ(WindowText(Item(button)), "&Help") << topic;
+      opened.clear();
+      Click(button);
+      ASSERT_EQ(opened.size(), 1u) << topic;
+      EXPECT_TRUE(opened[0].first.ends_with("\\winebrowser.exe")) << opened[0].first;
+      EXPECT_EQ(opened[0].second, std::string("file:///C:/Tools/rswpro4.html#") + topic);
+    }
+  }
+  // with no browser known, the page is opened by its path, at its top
+  opened.clear();
+  Click(Button3);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].first, "C:\\Tools\\rswpro4.html");
+  EXPECT_EQ(opened[0].second, "");
 }
 
 TEST_F(MainWindow, OlderNamesDefaultTheNewerOnesAndStayAsTheyWere) {
@@ -205,6 +296,7 @@ TEST_F(MainWindow, WriteErrorAtCloseIsShownAndTheWindowStays) {
 }
 
 TEST_F(MainWindow, RemoteFreeUpWithDefaultAmountLeavesTheWindowAlone) {
+  GiveMemory(configure, 1024 * kMB, 100 * kMB);
   TfrmRamsweep& window = Open();
   SendMessageA(Item(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(Page::Icon), 0);
   NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
@@ -213,7 +305,7 @@ TEST_F(MainWindow, RemoteFreeUpWithDefaultAmountLeavesTheWindowAlone) {
 
   EXPECT_EQ(SendMessageA(window.Handle(), WM_REMOTE_FREEUP, 196610, 0), 0);
   ASSERT_EQ(started.size(), 1u);
-  EXPECT_EQ(started[0].AmountMB, DefaultAmountMB(win32::ReadMemoryStatus().TotalPhysical));
+  EXPECT_EQ(started[0].AmountMB, 512) << "half of 1 GB in all, however little is free";
   EXPECT_EQ(started[0].MaxPasses, 2);
   EXPECT_EQ(started[0].Countdown, 3);
   EXPECT_FALSE(started[0].IdleDetect);
@@ -321,19 +413,23 @@ TEST_F(MainWindow, EnterPressesAllocateAndFreeOnlyOnTheFreeMemoryPage) {
 }
 
 TEST_F(MainWindow, RefreshTickAddsEachReadingToTheChart) {
+  std::uint64_t available = 300 * kMB;
+  configure = [&](TfrmRamsweep::Options& options) {
+    options.memory = [&] { return win32::MemoryStatus{4096 * kMB, available}; };
+  };
   TfrmRamsweep& window = Open();
   // the chart keeps its object with its window, as every window of the program does
   const auto* chart =
       reinterpret_cast<const TPerformanceChart*>(GetWindowLongPtrA(Item(PerformanceChart1), GWLP_USERDATA));
   ASSERT_TRUE(chart);
-  for (int tick = 0; tick < 3; ++tick) {
+  for (std::uint64_t tick = 1; tick <= 3; ++tick) {
+    available = (300 + 7 * tick) * kMB;
     const ChartValues before = chart->Values();
     SendMessageA(window.Handle(), WM_TIMER, 1, 0);
     const ChartValues& after = chart->Values();
-    // the older values move one place on, and the newest is the reading the caption shows
+    // the older values move one place on, and the newest is this tick's reading
     EXPECT_TRUE(std::equal(before.begin() + 1, before.end(), after.begin())) << tick;
-    const auto reading = static_cast<double>(win32::ReadMemoryStatus().AvailablePhysical);
-    EXPECT_NEAR(static_cast<double>(after.back()), reading, reading * 0.05 + 1048576.0) << tick;
+    EXPECT_EQ(after.back(), static_cast<std::int64_t>(available)) << tick;
   }
 }
 
@@ -957,23 +1053,18 @@ TEST_F(MainWindow, CloseSwitchRefusedByAWriteErrorLeavesTheCommandsUsable) {
   const HWND owner = window.Handle();
   ASSERT_FALSE(IsWindowEnabled(Item(butAlloc)));
 
-  std::atomic<bool> answered{false};
-  std::thread answer([&] {
-    // the error box of the refused close: press OK once it is up
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (std::chrono::steady_clock::now() < deadline) {
-      const HWND box = DialogOwnedBy(owner);
-      if (box && IsWindowVisible(box)) {
+  // the error box of the refused close: press OK once it is up
+  ModalWatch answer(
+      owner,
+      [&] {
+        const HWND box = DialogOwnedBy(owner);
+        if (!box || !IsWindowVisible(box)) return false;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        answered = true;
-        return;
-      }
-      Sleep(20);
-    }
-  });
+        return true;
+      },
+      20s);
   SendMessageA(owner, WM_FREEUP_DONE, 0, 0);
-  answer.join();
-  ASSERT_TRUE(answered) << "the write error was shown";
+  ASSERT_TRUE(answer.Finish()) << "the write error was shown";
   ASSERT_TRUE(IsWindow(owner));
   EXPECT_FALSE(window.IsBusy());
   EXPECT_TRUE(IsWindowEnabled(Item(butAlloc)));
