@@ -23,6 +23,8 @@ std::string ProgramPath();
 class ProgramRun {
  public:
   explicit ProgramRun(const std::string& arguments, int showCommand = SW_SHOWNORMAL);
+  // Any program, started in `directory` ("" for this process's own).
+  ProgramRun(const std::string& executable, const std::string& arguments, const std::string& directory);
   ~ProgramRun();
   ProgramRun(ProgramRun&&) = default;
 
@@ -85,6 +87,11 @@ class ModalWatch {
   std::atomic<bool> m_done{false};
   std::thread m_thread;
 };
+
+// A top-level dialog box of `processId` with this title, or nullptr; pumps no messages.
+HWND FindDialogOf(DWORD processId, const std::string& title);
+// The message text of a MessageBox dialog.
+std::string MessageBoxText(HWND box);
 
 // Every "TfrmRamsweep" window of another process, ended along with its process.
 void EndStrayInstances();
