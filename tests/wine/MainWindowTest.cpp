@@ -696,33 +696,35 @@ TEST_F(MainWindow, ThresholdArrowsStepTheWayTheyPoint) {
 
 struct ToolTipSearch {
   HWND owner;
-  HWND found = nullptr;
+  std::vector<HWND> found;
 };
 
-BOOL CALLBACK FindOwnedToolTip(HWND window, LPARAM parameter) {
+BOOL CALLBACK FindOwnedToolTips(HWND window, LPARAM parameter) {
   auto& search = *reinterpret_cast<ToolTipSearch*>(parameter);
   char name[32] = {};
   GetClassNameA(window, name, sizeof name);
   if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 && GetWindow(window, GW_OWNER) == search.owner) {
-    search.found = window;
-    return FALSE;
+    search.found.push_back(window);
   }
   return TRUE;
 }
 
-// The tip `window`'s tooltip control shows for `control`; empty when it has none.
+// The tip `window`'s tooltip controls show for `control`; empty when none has one for it.
 std::string ToolTipOf(HWND window, HWND control) {
-  ToolTipSearch search{window};
-  EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), &FindOwnedToolTip, reinterpret_cast<LPARAM>(&search));
-  if (!search.found) return "(no tooltip control)";
-  char text[256] = {};
-  TTTOOLINFOA tool{};
-  tool.cbSize = sizeof tool;
-  tool.hwnd = window;
-  tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.lpszText = text;
-  SendMessageA(search.found, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-  return text;
+  ToolTipSearch search{window, {}};
+  EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), &FindOwnedToolTips, reinterpret_cast<LPARAM>(&search));
+  for (HWND tooltip : search.found) {
+    char text[256] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    if (!SendMessageA(tooltip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool))) continue;
+    tool.lpszText = text;
+    SendMessageA(tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return text;
+  }
+  return "";
 }
 
 TEST_F(MainWindow, EveryPageHoldsItsControlsAndHelpTopicsExist) {
