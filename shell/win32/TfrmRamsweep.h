@@ -57,6 +57,8 @@ class TfrmRamsweep {
   using WorkerStarter = std::function<bool(const TFreeThread&)>;
   // Draws the digits into a copy of the state picture; nullptr when that cannot be done.
   using TrayIconComposer = std::function<HICON(HICON base, const std::string& digits, int centreRow)>;
+  // Opens a file, or starts a program with its parameters, through the shell's "open" verb.
+  using ShellOpener = std::function<void(HWND owner, const std::string& file, const std::string& parameters)>;
 
   struct Options {
     std::vector<std::string> args;         // the command line, program path excluded
@@ -65,6 +67,7 @@ class TfrmRamsweep {
     std::function<CivilTime()> now;        // empty: the local clock
     std::function<MemoryStatus()> memory;  // empty: the system's memory reading
     TrayIconComposer composeTrayIcon;      // empty: the digits drawn with the digit font
+    ShellOpener shellOpen;                 // empty: ShellExecuteA
   };
 
   static bool RegisterClass(HINSTANCE instance);
