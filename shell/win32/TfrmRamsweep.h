@@ -233,6 +233,14 @@ class TfrmRamsweep {
   // The picture installed in Traybar1: always owned here, never one of the base pictures, so
   // reloading those can never leave the component with a released handle.
   ScopedIcon ComposedIcon;
+  // What ComposedIcon shows: an update that would draw the same picture and digits composes and
+  // hands over nothing. Cleared when it must be composed anew (the state pictures reloaded).
+  struct TrayContent {
+    int picture = -1;
+    std::string digits;
+    bool operator==(const TrayContent&) const = default;
+  };
+  TrayContent ShownTrayContent;
   int WorkToggle = 0;
   bool m_watchEndSession = false;  // the tray icon was shown at creation
 
