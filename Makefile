@@ -6,7 +6,7 @@
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps native win32 fuzz-build test test-native test-fuzz test-wine run fuzz bench clean
+.PHONY: all deps native win32 dist fuzz-build test test-native test-fuzz test-wine run fuzz bench clean
 
 all: native win32
 
@@ -20,6 +20,11 @@ native: deps
 win32: deps
 	cmake --preset win32
 	cmake --build --preset win32
+
+# build/dist: rswsetup.exe, rswpro.exe, RSWPRO.INF and the help page, and a zip of them
+dist: win32
+	cmake --build --preset win32 --target dist
+	@ls -l build/dist build/ramsweep-pro-*.zip
 
 fuzz-build: deps
 	cmake --preset fuzz
@@ -44,10 +49,11 @@ bench: win32
 	scripts/with-wine.sh python3 bench/bench.py
 
 fuzz: fuzz-build
-	@for f in FuzzCommandLine FuzzParseInteger FuzzPerfData FuzzRegistryPath; do \
+	@for f in FuzzCommandLine FuzzParseInteger FuzzPerfData FuzzRegistryPath \
+	         FuzzInfPath FuzzSetURL; do \
 	  mkdir -p build/fuzz/corpus/$$f; \
 	  build/fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -max_len=512 build/fuzz/corpus/$$f fuzz/seeds/$$f || exit 1; \
 	done
 
 clean:
-	rm -rf build/native build/win32 build/fuzz
+	rm -rf build/native build/win32 build/fuzz build/dist build/ramsweep-pro-*.zip

@@ -142,6 +142,33 @@ void MemoryRegistry::DeleteKey(RootKey root, std::string_view path) {
   }
 }
 
+namespace {
+// Handles still open below a deleted key can no longer write, as on Windows.
+void MarkDeleted(MemoryRegistry::Node& node) {
+  node.deleted = true;
+  for (auto& child : node.children) MarkDeleted(*child);
+}
+bool AnyReadOnly(const MemoryRegistry::Node& node) {
+  if (node.readOnly) return true;
+  return std::any_of(node.children.begin(), node.children.end(), [](const auto& c) { return AnyReadOnly(*c); });
+}
+}  // namespace
+
+bool MemoryRegistry::DeleteKeyTree(RootKey root, std::string_view path) {
+  if (!NamesKeyBelowRoot(path)) return false;
+  const std::size_t slash = path.rfind('\\');
+  const auto parent = slash == std::string_view::npos ? m_roots.at(root) : Find(root, path.substr(0, slash), false);
+  if (!parent) return true;
+  const std::string upper = UpperAscii(slash == std::string_view::npos ? path : path.substr(slash + 1));
+  auto& kids = parent->children;
+  const auto it = std::find_if(kids.begin(), kids.end(), [&](const auto& c) { return UpperAscii(c->name) == upper; });
+  if (it == kids.end()) return true;
+  if (parent->readOnly || AnyReadOnly(**it)) return false;
+  MarkDeleted(**it);
+  kids.erase(it);
+  return true;
+}
+
 void MemoryRegistry::SetReadOnly(RootKey root, std::string_view path, bool readOnly) {
   if (const auto node = Find(root, path, true)) node->readOnly = readOnly;
 }

@@ -23,6 +23,7 @@ class MemoryRegistry final : public RegistryBackend {
   std::unique_ptr<RegistryKey> Open(RootKey root, std::string_view path, KeyAccess access) override;
   std::unique_ptr<RegistryKey> Create(RootKey root, std::string_view path) override;
   void DeleteKey(RootKey root, std::string_view path) override;
+  bool DeleteKeyTree(RootKey root, std::string_view path) override;
 
   // Makes every key below `path` refuse writes, as an access-denied key does.
   void SetReadOnly(RootKey root, std::string_view path, bool readOnly);

@@ -39,6 +39,12 @@ class RegistryKey {
   virtual std::optional<std::string> ValueName(std::uint32_t index, std::size_t capacity) const = 0;
 };
 
+// A key path that names a key below a root: not empty, and no part of it empty.
+inline bool NamesKeyBelowRoot(std::string_view path) {
+  if (path.empty() || path.front() == '\\' || path.back() == '\\') return false;
+  return path.find("\\\\") == std::string_view::npos;
+}
+
 class RegistryBackend {
  public:
   virtual ~RegistryBackend() = default;
@@ -48,6 +54,11 @@ class RegistryBackend {
   virtual std::unique_ptr<RegistryKey> Create(RootKey root, std::string_view path) = 0;
   // Deletes the key at `path` below `root`; the outcome is not reported.
   virtual void DeleteKey(RootKey root, std::string_view path) = 0;
+  // Deletes the key at `path` with every key and value below it. Refuses (false) a path that does
+  // not name a key below the root: empty, or with an empty part ("\\", a leading or trailing
+  // backslash), so that no path can ever empty a whole hive. True when the key is gone or was
+  // never there.
+  virtual bool DeleteKeyTree(RootKey root, std::string_view path) = 0;
 };
 
 }  // namespace rsw

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "shell/SettingsKey.h"
+
 namespace rsw {
 
 namespace {
@@ -124,6 +126,13 @@ void uRegistry::DeleteRegValue(std::string_view path, std::string_view name) con
 void uRegistry::DeleteRegKey(std::string_view path) const {
   const RegistryPath where = SplitRegistryPath(path);
   m_backend.DeleteKey(where.root, where.keyPath);
+}
+
+bool uRegistry::DeleteSettingsKeyTree(std::string_view path) const {
+  const RegistryPath where = SplitRegistryPath(path);
+  const RegistryPath settings = SplitRegistryPath(kSettingsKey);
+  if (where.root != settings.root || UpperAscii(where.keyPath) != UpperAscii(settings.keyPath)) return false;
+  return m_backend.DeleteKeyTree(where.root, where.keyPath);
 }
 
 std::vector<std::string> uRegistry::ListRegValueNames(std::string_view path) const {

@@ -47,6 +47,10 @@ class uRegistry {
 
   void DeleteRegValue(std::string_view path, std::string_view name) const;
   void DeleteRegKey(std::string_view path) const;
+  // Deletes the settings key with every key and value below it; false when refused. Any path but
+  // the settings key (an empty one, a root alone, a parent, another program's key) is refused, so
+  // no path can remove more than this program's own settings.
+  bool DeleteSettingsKeyTree(std::string_view path) const;
   std::vector<std::string> ListRegValueNames(std::string_view path) const;
 
  private:

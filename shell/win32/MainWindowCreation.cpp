@@ -7,6 +7,7 @@
 #include "display/ChartScale.h"
 #include "display/win32/TPerformanceChart.h"
 #include "display/win32/TTraybar.h"
+#include "display/win32/TmdURLLabel.h"
 #include "engine/FreeAmounts.h"
 #include "engine/win32/Win32ProcessorUsage.h"
 #include "shell/MainWindowRules.h"
@@ -194,6 +195,12 @@ bool TfrmRamsweep::CreateControls() {
       previous = m_chart->Handle();
       continue;
     }
+    if (row.id == mdURLLabel1 || row.id == mdURLLabel2) {
+      if (!CreateLinkLabel(row, originX, originY)) return false;
+      previous = Control(row.id);
+      m_pageControls[static_cast<int>(row.page)].push_back(previous);
+      continue;
+    }
     const ControlClass cls = ClassOf(row);
     const HWND control =
         CreateWindowExA(cls.exStyle, cls.className, row.text, cls.style, originX + row.x, originY + row.y, row.w, row.h,
@@ -202,7 +209,6 @@ bool TfrmRamsweep::CreateControls() {
     HFONT font = m_font.Get();
     if (row.id == Label15) font = m_boldFont.Get();
     if (row.id == Label5) font = m_titleFont.Get();
-    if (row.id == mdURLLabel1 || row.id == mdURLLabel2) font = m_linkFont.Get();
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (row.kind == Kind::UpDown) SendMessageA(control, UDM_SETBUDDY, reinterpret_cast<WPARAM>(previous), 0);
     // Frames lie under the controls they hold; the page control under everything.
@@ -241,6 +247,25 @@ bool TfrmRamsweep::CreateChart(const ControlRow& row, int originX, int originY) 
   };
   m_chart->SetErrorLabel(Control(Label26));
   ShowWindow(m_chart->Handle(), SW_HIDE);
+  return true;
+}
+
+bool TfrmRamsweep::CreateLinkLabel(const ControlRow& row, int originX, int originY) {
+  const bool web = row.id == mdURLLabel1;
+  auto& label = m_linkLabels[web ? 0 : 1];
+  label = TmdURLLabel::Create(m_window, row.id, originX + row.x, originY + row.y, row.w, row.h);
+  if (!label) return false;
+  // the same face in both looks: blue while it acts as a link, the window text otherwise
+  if (!label->SetLinkFont(m_linkFont.Get(), TmdURLLabel::kLinkColor) ||
+      !label->SetPassiveFont(m_linkFont.Get(), GetSysColor(COLOR_WINDOWTEXT))) {
+    return false;
+  }
+  label->SetAlignment(TmdURLLabel::TAlignment::Center);
+  label->SetShowPrefix(false);
+  label->SetURLAsHint(true);
+  label->SetCaption(row.text);
+  label->SetURL(std::string(web ? "http://" : "mailto:") + (web ? kWebAddress : kMailAddress));
+  label->SetLabelType(TmdLabelType::Link);
   return true;
 }
 

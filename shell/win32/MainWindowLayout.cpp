@@ -138,9 +138,9 @@ constexpr ControlRow kControls[] = {
     {Label5, About, Label, "Ramsweep Professional", 16, 20, 361, 40},
     {lblVersion, About, Label, "Version 4.1", 16, 64, 361, 13},
     {mdURLLabel1, About, Label, "Click here for the latest updates", 16, 96, 361, 14},
-    {Edit2, About, ReadOnly, "www.vondrel-aske.example/ramsweep", 88, 114, 216, kEditH},
+    {Edit2, About, ReadOnly, kWebAddress, 88, 114, 216, kEditH},
     {mdURLLabel2, About, Label, "Send questions and comments to", 16, 146, 361, 14},
-    {Edit3, About, ReadOnly, "ramsweep@vondrel-aske.example", 88, 164, 216, kEditH},
+    {Edit3, About, ReadOnly, kMailAddress, 88, 164, 216, kEditH},
     {butClose3, About, Button, "Minimize", kCloseX, kFootY, kButtonW, kButtonH},
 };
 

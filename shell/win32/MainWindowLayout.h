@@ -177,6 +177,10 @@ inline constexpr int kClientHeight = 272;
 inline constexpr int kPanelBorder = 5;
 
 // The hint of the three combo boxes that choose idle detection.
+// The About page's addresses: the product's own example site and mailbox.
+inline constexpr const char* kWebAddress = "www.vondrel-aske.example/ramsweep";
+inline constexpr const char* kMailAddress = "ramsweep@vondrel-aske.example";
+
 inline constexpr const char* kIdleHint = "Details of Idle Detection are specified on the \"Idle\" tab";
 
 }  // namespace rsw::win32

@@ -6,15 +6,13 @@
 #include <commctrl.h>
 
 #include "engine/Thousands.h"
+#include "shell/AutoRun.h"
 #include "shell/MainWindowRules.h"
 #include "shell/win32/TfrmRamsweep.h"
 
 namespace rsw::win32 {
 
 namespace {
-
-constexpr const char* kRunKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kRunValue = "Ramsweep Pro";
 
 constexpr SettingControl kSettingControls[] = {
     {SettingId::Refresh, TrackBar1, Binding::TrackPosition},
@@ -114,15 +112,7 @@ Settings TfrmRamsweep::SettingsFromControls() const {
 void TfrmRamsweep::SaveSettings() {
   if (!WindowCreated) return;
   SettingsFromControls().Save(m_registry);
-  WriteAutoRunEntry();
-}
-
-void TfrmRamsweep::WriteAutoRunEntry() {
-  if (Checked(chkAutoRun)) {
-    m_registry.WriteRegString(kRunKey, kRunValue, "\"" + m_options.programPath + "\" Startup");
-  } else {
-    m_registry.DeleteRegValue(kRunKey, kRunValue);
-  }
+  WriteAutoRunEntry(m_registry, Checked(chkAutoRun), m_options.programPath);
 }
 
 void TfrmRamsweep::chkAutoRunClick() {

@@ -9,10 +9,36 @@
 #include <string>
 #include <vector>
 
+#include "shell/AutoRun.h"
 #include "shell/CommandLine.h"
+#include "shell/ErrorText.h"
 #include "shell/win32/InstanceHandOff.h"
+#include "shell/win32/ProgramPath.h"
 #include "shell/win32/TfrmRamsweep.h"
 #include "shell/win32/Win32Registry.h"
+
+namespace {
+
+// INSTALL and UNINSTALL run before any window exists, so a failure gets a box of its own and
+// exit code 1, which tells the installer.
+int RunInstallerWord(rsw::StartAction action, const rsw::uRegistry& registry) {
+  try {
+    if (action == rsw::StartAction::Uninstall) {
+      rsw::UninstallAutoRun(registry);
+      return 0;
+    }
+    const std::string programPath = rsw::win32::ModuleFilePath();
+    if (programPath.empty()) throw rsw::RegistryError("The program's own path cannot be read.");
+    rsw::InstallAutoRun(registry, programPath);
+    return 0;
+  } catch (const std::exception& error) {
+    const std::string text = "Registry error: " + rsw::ErrorBoxText(error.what());
+    MessageBoxA(nullptr, text.c_str(), "Application Error", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    return 1;
+  }
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   using namespace rsw;
@@ -22,11 +48,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   Win32Registry backend;
   const uRegistry registry(backend);
 
-  switch (ChooseStartAction(args)) {
+  const StartAction action = ChooseStartAction(args);
+  switch (action) {
     case StartAction::Install:
-    case StartAction::Uninstall:
-      // The run-with-Windows registration is not part of this build yet: nothing to do.
-      return 0;
+    case StartAction::Uninstall: return RunInstallerWord(action, registry);
     case StartAction::Run: break;
   }
 

@@ -1,13 +1,14 @@
 #include "shell/win32/ProgramPath.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace rsw::win32 {
 
-std::string ModuleFilePath(HMODULE module) {
+std::string ModuleFilePath(HMODULE module, std::size_t firstBufferSize) {
   // GetModuleFileName cuts the path to the buffer without saying how long it is: grow the buffer
   // until the path fits (the system allows about 32,767 characters).
-  std::vector<char> path(MAX_PATH);
+  std::vector<char> path(std::max<std::size_t>(firstBufferSize, 2));
   for (;;) {
     const DWORD length = GetModuleFileNameA(module, path.data(), static_cast<DWORD>(path.size()));
     if (length == 0) return {};

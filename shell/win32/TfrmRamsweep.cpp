@@ -9,6 +9,7 @@
 
 #include "display/win32/TPerformanceChart.h"
 #include "display/win32/TTraybar.h"
+#include "display/win32/TmdURLLabel.h"
 #include "shell/ErrorText.h"
 #include "shell/Messages.h"
 #include "shell/win32/MainWindowInternals.h"

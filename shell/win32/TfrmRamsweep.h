@@ -26,6 +26,7 @@ namespace rsw::win32 {
 
 class TPerformanceChart;
 class TTraybar;
+class TmdURLLabel;
 
 // How each setting is shown: which control holds it and in what form.
 enum class Binding { UpDown, ItemIndex, Check, TrackPosition, KilobyteText };
@@ -99,6 +100,8 @@ class TfrmRamsweep {
   TTraybar& Tray() const { return *Traybar1; }
   HMENU TrayMenu() const { return PopupMenu1.Get(); }
   HICON ComposedTrayIcon() const { return ComposedIcon.Get(); }
+  // The About page's links: 0 the web site, 1 the mail address.
+  TmdURLLabel& LinkLabel(int index) const { return *m_linkLabels[index == 0 ? 0 : 1]; }
   // Reads the free memory again and shows it in the tray icon.
   void RefreshMemoryReading();
 
@@ -126,6 +129,8 @@ class TfrmRamsweep {
   bool FormCreate();
   bool CreateControls();
   bool CreateChart(const ControlRow& row, int originX, int originY);
+  // The About page's hyperlink labels: the web site and the mail address.
+  bool CreateLinkLabel(const ControlRow& row, int originX, int originY);
   void PrepareControls();
   void ShowPage(Page page);
 
@@ -137,7 +142,6 @@ class TfrmRamsweep {
   void WriteControl(const SettingControl& sc, std::int32_t value);
   std::int32_t ReadControl(const SettingControl& sc) const;
   void SaveSettings();
-  void WriteAutoRunEntry();
   void chkAutoRunClick();
   void UpdateStartupControls();
   void chkCaptionClick();
@@ -230,7 +234,8 @@ class TfrmRamsweep {
   ScopedBrush m_silverBrush;
   ScopedBrush m_pageBrush;
   COLORREF m_pageColor = 0;
-  std::unique_ptr<TPerformanceChart> m_chart;  // PerformanceChart1
+  std::unique_ptr<TPerformanceChart> m_chart;                // PerformanceChart1
+  std::array<std::unique_ptr<TmdURLLabel>, 2> m_linkLabels;  // mdURLLabel1, mdURLLabel2
   TFreeThread m_lastWorker;
   std::unique_ptr<DynDataProcessorUsage> m_dynData;  // Windows 95/98 only
 

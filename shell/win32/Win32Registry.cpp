@@ -90,4 +90,12 @@ void Win32Registry::DeleteKey(RootKey root, std::string_view path) {
   RegDeleteKeyA(RootHandle(root), keyPath.c_str());
 }
 
+bool Win32Registry::DeleteKeyTree(RootKey root, std::string_view path) {
+  // RegDeleteTree with an empty path would empty the root key itself.
+  if (!NamesKeyBelowRoot(path)) return false;
+  const std::string keyPath(path);
+  const LSTATUS status = RegDeleteTreeA(RootHandle(root), keyPath.c_str());
+  return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace rsw::win32

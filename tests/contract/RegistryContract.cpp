@@ -141,6 +141,38 @@ TEST_P(RegistryContract, DeletionsAreSilent) {
   reg.DeleteRegKey(path);  // already gone
 }
 
+TEST_P(RegistryContract, TreeDeletionRemovesEverythingBelowAndNothingBeside) {
+  uRegistry reg(Backend());
+  reg.WriteRegInteger(Path(), "Parent", 1);
+  reg.WriteRegInteger(Path("tree"), "Top", 1);
+  reg.WriteRegString(Path("tree\\Free And Run 4"), "Run 1", "notepad.exe");
+  reg.WriteRegInteger(Path("tree\\a\\b"), "Deep", 1);
+  reg.WriteRegInteger(Path("tree2"), "Beside", 1);  // shares the name's beginning
+  reg.WriteRegInteger(Path("other"), "Beside", 1);
+
+  EXPECT_TRUE(Backend().DeleteKeyTree(RootKey::CurrentUser, ScratchKey() + "\\TREE"));
+  EXPECT_EQ(reg.ReadRegInteger(Path("tree"), "Top", 0), 0);
+  EXPECT_EQ(reg.ReadRegString(Path("tree\\Free And Run 4"), "Run 1", "gone"), "gone");
+  EXPECT_EQ(reg.ReadRegInteger(Path("tree\\a\\b"), "Deep", 0), 0);
+  EXPECT_FALSE(Backend().Open(RootKey::CurrentUser, ScratchKey() + "\\tree", KeyAccess::QueryValue));
+  EXPECT_EQ(reg.ReadRegInteger(Path(), "Parent", 0), 1);
+  EXPECT_EQ(reg.ReadRegInteger(Path("tree2"), "Beside", 0), 1);
+  EXPECT_EQ(reg.ReadRegInteger(Path("other"), "Beside", 0), 1);
+  // a key that is not there counts as deleted
+  EXPECT_TRUE(Backend().DeleteKeyTree(RootKey::CurrentUser, ScratchKey() + "\\tree"));
+}
+
+TEST_P(RegistryContract, TreeDeletionRefusesPathsThatNameNoKeyBelowTheRoot) {
+  uRegistry reg(Backend());
+  reg.WriteRegInteger(Path("kept"), "V", 1);
+  const std::string scratch = ScratchKey();
+  for (const std::string& bad : {std::string(), std::string("\\"), std::string("\\\\"), scratch + "\\", "\\" + scratch,
+                                 scratch + "\\\\kept", scratch + "\\kept\\"}) {
+    EXPECT_FALSE(Backend().DeleteKeyTree(RootKey::CurrentUser, bad)) << "'" << bad << "'";
+  }
+  EXPECT_EQ(reg.ReadRegInteger(Path("kept"), "V", 0), 1);
+}
+
 TEST_P(RegistryContract, ListsValueNames) {
   uRegistry reg(Backend());
   EXPECT_TRUE(reg.ListRegValueNames(Path("missing")).empty());

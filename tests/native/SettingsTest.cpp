@@ -29,6 +29,7 @@ class RecordingRegistry final : public RegistryBackend {
     return key ? std::make_unique<Key>(*this, std::move(key)) : nullptr;
   }
   void DeleteKey(RootKey root, std::string_view path) override { memory.DeleteKey(root, path); }
+  bool DeleteKeyTree(RootKey root, std::string_view path) override { return memory.DeleteKeyTree(root, path); }
 
  private:
   class Key final : public RegistryKey {

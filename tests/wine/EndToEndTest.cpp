@@ -5,8 +5,10 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <optional>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "shell/Messages.h"
 #include "shell/win32/InstanceHandOff.h"
@@ -129,25 +131,166 @@ TEST_F(EndToEnd, CommandLineFreeUpShowsItsCountdownAndCloseSwitchEndsTheProgram)
   EXPECT_EQ(run.WaitForExit(20s), 0);
 }
 
-TEST_F(EndToEnd, InstallAndUninstallEndAtOnceWithoutAWindow) {
-  for (const char* word : {"INSTALL", "UNINSTALL"}) {
-    ProgramRun run(word);
-    ASSERT_TRUE(run.Started());
-    EXPECT_EQ(run.WaitForExit(10s), 0) << word;
-    EXPECT_EQ(win32::FindRunningInstance(), nullptr) << word;
-    // the registration itself is not built yet: nothing is written
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_QUERY_VALUE,
-                      &key) == ERROR_SUCCESS) {
-      EXPECT_NE(RegQueryValueExA(key, "Ramsweep Pro", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-      RegCloseKey(key);
-    }
+// ---- INSTALL and UNINSTALL ----
+
+constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kSettingsPath = "Software\\Vondrel Aske\\Ramsweep Pro";
+constexpr const char* kMakerPath = "Software\\Vondrel Aske";
+
+std::optional<DWORD> StoredDword(const char* keyPath, const char* name) {
+  DWORD value = 0, size = sizeof value, type = 0;
+  if (RegGetValueA(HKEY_CURRENT_USER, keyPath, name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||
+      type != REG_DWORD) {
+    return std::nullopt;
   }
-  // lower case is no action but a free-up request, so it opens the window
+  return value;
+}
+
+std::optional<std::string> StoredText(const char* keyPath, const char* name) {
+  char text[4096] = {};
+  DWORD size = sizeof text;
+  if (RegGetValueA(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
+    return std::nullopt;
+  }
+  return std::string(text);
+}
+
+void StoreDword(const char* keyPath, const char* name, DWORD value) {
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, keyPath, name, REG_DWORD, &value, sizeof value), ERROR_SUCCESS);
+}
+
+bool KeyExists(const char* keyPath) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// Starts from no settings and no entry, and leaves none behind.
+class InstallWords : public EndToEnd {
+ protected:
+  void SetUp() override {
+    EndToEnd::SetUp();
+    Clean();
+  }
+  void TearDown() override {
+    Clean();
+    EndToEnd::TearDown();
+  }
+  static void Clean() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsPath);
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, "Ramsweep Pro");
+  }
+  // Runs the program with one word and returns its exit code; it must end without a window.
+  static long Run(const char* word, const std::string& executable = ProgramPath()) {
+    ProgramRun run(executable, word, "");
+    EXPECT_TRUE(run.Started()) << executable;
+    const long code = run.WaitForExit(15s);
+    EXPECT_EQ(run.MainWindow(), nullptr);
+    return code;
+  }
+};
+
+TEST_F(InstallWords, InstallOnAnEmptyRegistrySwitchesTheStartupFreeUpOnForThisProgram) {
+  for (int run = 0; run < 2; ++run) {  // twice in a row: the same
+    EXPECT_EQ(Run("INSTALL"), 0);
+    EXPECT_EQ(StoredDword(kSettingsPath, "AutoRun"), 1u);
+    EXPECT_EQ(StoredDword(kSettingsPath, "StartupAmount"), 0u);
+    EXPECT_EQ(StoredDword(kSettingsPath, "StartupCount"), 1u);
+    EXPECT_EQ(StoredDword(kSettingsPath, "StartupDelay"), 1u);
+    EXPECT_EQ(StoredText(kRunKeyPath, "Ramsweep Pro"), "\"" + ProgramPath() + "\" Startup");
+  }
+}
+
+TEST_F(InstallWords, InstallWithAutoRunOffOnlyRemovesTheEntry) {
+  StoreDword(kSettingsPath, "AutoRun", 0);
+  StoreDword(kSettingsPath, "StartupCount", 7);
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, "Ramsweep Pro", REG_SZ, "\"C:\\old.exe\" Startup", 22),
+            ERROR_SUCCESS);
+  EXPECT_EQ(Run("INSTALL"), 0);
+  EXPECT_EQ(StoredText(kRunKeyPath, "Ramsweep Pro"), std::nullopt);
+  EXPECT_EQ(StoredDword(kSettingsPath, "AutoRun"), 0u);
+  EXPECT_EQ(StoredDword(kSettingsPath, "StartupCount"), 7u);
+  EXPECT_EQ(StoredDword(kSettingsPath, "StartupDelay"), std::nullopt);
+}
+
+TEST_F(InstallWords, UninstallRemovesTheSettingsKeyWithTheFreeAndRunListButNotTheMakersKey) {
+  EXPECT_EQ(Run("INSTALL"), 0);
+  const std::string list = std::string(kSettingsPath) + "\\Free And Run 4";
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, list.c_str(), "Run 1", REG_SZ, "notepad.exe", 12), ERROR_SUCCESS);
+  StoreDword(list.c_str(), "Free 1", 3);
+  StoreDword(kMakerPath, "Ramsweep Pro test value", 1);
+  EXPECT_EQ(Run("UNINSTALL"), 0);
+  EXPECT_FALSE(KeyExists(kSettingsPath));
+  EXPECT_EQ(StoredText(kRunKeyPath, "Ramsweep Pro"), std::nullopt);
+  EXPECT_TRUE(KeyExists(kMakerPath));
+  EXPECT_EQ(StoredDword(kMakerPath, "Ramsweep Pro test value"), 1u);
+  RegDeleteKeyValueA(HKEY_CURRENT_USER, kMakerPath, "Ramsweep Pro test value");
+  EXPECT_EQ(Run("UNINSTALL"), 0);  // nothing left: still silent
+}
+
+TEST_F(InstallWords, LowerCaseWordIsAFreeUpRequestThatOpensTheWindow) {
   ProgramRun lower("install");
   const HWND window = lower.WaitForMainWindow(20s);
   ASSERT_TRUE(window);
   EXPECT_TRUE(WaitUntil([&] { return CaptionHas(window, "Ramsweep Pro - W"); }, 10s)) << WindowText(window);
+}
+
+// Denies every access to the Run key while it lives, then puts the old permissions back.
+class LockedRunKey {
+ public:
+  LockedRunKey() {
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &m_key,
+                        nullptr) != ERROR_SUCCESS) {
+      return;
+    }
+    DWORD size = 0;
+    RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    m_saved.resize(size);
+    if (RegGetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_saved.data(), &size) != ERROR_SUCCESS) return;
+    // An empty access list grants nothing to anyone.
+    ACL emptyAcl{};
+    InitializeAcl(&emptyAcl, sizeof emptyAcl, ACL_REVISION);
+    SECURITY_DESCRIPTOR locked{};
+    InitializeSecurityDescriptor(&locked, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&locked, TRUE, &emptyAcl, FALSE);
+    m_locked = RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, &locked) == ERROR_SUCCESS;
+  }
+  ~LockedRunKey() {
+    if (m_locked) RegSetKeySecurity(m_key, DACL_SECURITY_INFORMATION, m_saved.data());
+    if (m_key) RegCloseKey(m_key);
+  }
+  bool Locked() const { return m_locked; }
+
+ private:
+  HKEY m_key = nullptr;
+  std::vector<BYTE> m_saved;
+  bool m_locked = false;
+};
+
+TEST_F(InstallWords, RunKeyThatCannotBeWrittenShowsTheApplicationErrorAndEndsWithCode1) {
+  std::string text;
+  long code = -2;
+  {
+    LockedRunKey lock;
+    ASSERT_TRUE(lock.Locked());
+    HKEY probe = nullptr;
+    ASSERT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, kRunKeyPath, 0, KEY_SET_VALUE, &probe), ERROR_SUCCESS)
+        << "the lock does not hold here";
+    ProgramRun run("INSTALL");
+    ASSERT_TRUE(run.Started());
+    HWND box = nullptr;
+    EXPECT_TRUE(WaitUntil([&] { return (box = FindDialogOf(run.ProcessId(), "Application Error")) != nullptr; }, 15s));
+    if (box) {
+      text = MessageBoxText(box);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    code = run.WaitForExit(10s);
+    EXPECT_EQ(run.MainWindow(), nullptr);
+  }
+  EXPECT_EQ(text, std::string("Registry error: Cannot create Key: HKEY_CURRENT_USER\\") + kRunKeyPath + ".");
+  EXPECT_EQ(code, 1);
+  EXPECT_EQ(StoredText(kRunKeyPath, "Ramsweep Pro"), std::nullopt);
 }
 
 // A window of the same class that is not the program: answers the presence query with 0.

@@ -14,11 +14,13 @@
 #include <thread>
 #include <tlhelp32.h>
 
+#include "display/win32/TmdURLLabel.h"
 #include "engine/FreeAmounts.h"
 #include "engine/win32/Win32FreeUp.h"
 #include "shell/MemoryRegistry.h"
 #include "shell/Messages.h"
 #include "shell/SettingsKey.h"
+#include "shell/win32/ProgramPath.h"
 #include "shell/win32/TfrmRamsweep.h"
 #include "shell/win32/Win32Registry.h"
 #include "wine/MainWindowFixture.h"
@@ -837,6 +839,42 @@ TEST(FreeThread, AThreadThatCannotBeResumedIsNotLeftBehind) {
   const int before = ThreadCount();
   EXPECT_FALSE(win32::StartFreeThread(worker, &FailToResume));
   EXPECT_EQ(ThreadCount(), before) << "no suspended thread is left";
+}
+
+TEST(ProgramPath, TheProgramsPathIsReadWholeWhateverTheBuffer) {
+  std::vector<char> whole(32768);
+  const DWORD length = GetModuleFileNameA(nullptr, whole.data(), static_cast<DWORD>(whole.size()));
+  ASSERT_GT(length, 8u);
+  const std::string expected(whole.data(), length);
+  // a first buffer far shorter than the path, as MAX_PATH is for a deep installation folder
+  for (std::size_t first : {std::size_t{1}, std::size_t{8}, std::size_t{length - 1}, std::size_t{length},
+                            std::size_t{length + 1}, std::size_t{MAX_PATH}}) {
+    EXPECT_EQ(win32::ModuleFilePath(nullptr, first), expected) << first;
+  }
+  EXPECT_EQ(win32::FolderOf(expected) + expected.substr(expected.find_last_of("\\/") + 1), expected);
+  EXPECT_EQ(win32::FolderOf("rswpro.exe"), "");
+  EXPECT_EQ(win32::FolderOf("C:\\Deep\\rswpro.exe"), "C:\\Deep\\");
+}
+
+TEST_F(MainWindow, AboutPageLinksOpenTheSiteAndTheMailAddress) {
+  TfrmRamsweep& window = Open();
+  std::vector<std::string> opened;
+  for (int i : {0, 1}) {
+    win32::TmdURLLabel& label = window.LinkLabel(i);
+    char className[32] = {};
+    GetClassNameA(label.Handle(), className, sizeof className);
+    EXPECT_STREQ(className, "TmdURLLabel");
+    EXPECT_EQ(GetDlgCtrlID(label.Handle()), i == 0 ? mdURLLabel1 : mdURLLabel2);
+    EXPECT_EQ(label.ShownColor(), RGB(0, 0, 255)) << "shown as a link";
+    label.OpenLink = [&](const std::string& target) { opened.push_back(target); };
+    label.Click();
+  }
+  EXPECT_EQ(WindowText(Item(mdURLLabel1)), "Click here for the latest updates");
+  EXPECT_EQ(WindowText(Item(mdURLLabel2)), "Send questions and comments to");
+  EXPECT_EQ(opened, (std::vector<std::string>{"http://www.vondrel-aske.example/ramsweep",
+                                              "mailto:ramsweep@vondrel-aske.example"}));
+  EXPECT_EQ(WindowText(Item(Edit2)), "www.vondrel-aske.example/ramsweep");
+  EXPECT_EQ(WindowText(Item(Edit3)), "ramsweep@vondrel-aske.example");
 }
 
 }  // namespace

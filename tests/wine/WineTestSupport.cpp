@@ -1,5 +1,6 @@
 #include "wine/WineTestSupport.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -30,6 +31,56 @@ ProgramRun::ProgramRun(const std::string& arguments, int showCommand) {
     CloseHandle(info.hThread);
     m_processId = info.dwProcessId;
   }
+}
+
+ProgramRun::ProgramRun(const std::string& executable, const std::string& arguments, const std::string& directory) {
+  std::string commandLine = "\"" + executable + "\"";
+  if (!arguments.empty()) commandLine += " " + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (CreateProcessA(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                     directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+    m_process.Reset(info.hProcess);
+    CloseHandle(info.hThread);
+    m_processId = info.dwProcessId;
+  }
+}
+
+namespace {
+
+struct DialogSearch {
+  DWORD processId;
+  std::string title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<DialogSearch*>(parameter);
+  char className[16] = {};
+  GetClassNameA(window, className, sizeof className);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search.processId && std::strcmp(className, "#32770") == 0 && WindowText(window) == search.title &&
+      IsWindowVisible(window)) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND FindDialogOf(DWORD processId, const std::string& title) {
+  DialogSearch search{processId, title};
+  EnumWindows(&FindDialog, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::string MessageBoxText(HWND box) {
+  // MessageBox shows its text in the static control with id 0xFFFF.
+  const HWND text = GetDlgItem(box, 0xFFFF);
+  return text ? WindowText(text) : std::string();
 }
 
 ProgramRun::~ProgramRun() {
@@ -112,8 +163,9 @@ bool WaitUntilWithoutPumping(const std::function<bool()>& condition, std::chrono
 }
 
 std::string WindowText(HWND window) {
-  char text[256] = {};
-  GetWindowTextA(window, text, sizeof text);
+  std::string text(static_cast<std::size_t>(std::max(GetWindowTextLengthA(window), 0)) + 1, '\0');
+  text.resize(
+      static_cast<std::size_t>(std::max(GetWindowTextA(window, text.data(), static_cast<int>(text.size())), 0)));
   return text;
 }
 

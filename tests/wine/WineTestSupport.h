@@ -21,6 +21,8 @@ std::string ProgramPath();
 class ProgramRun {
  public:
   explicit ProgramRun(const std::string& arguments, int showCommand = SW_SHOWNORMAL);
+  // Any program, started in `directory` ("" for this process's own).
+  ProgramRun(const std::string& executable, const std::string& arguments, const std::string& directory);
   ~ProgramRun();
   ProgramRun(ProgramRun&&) = default;
 
@@ -63,6 +65,11 @@ std::string PictureFolder();
 // Live GDI objects of this process. Wine answers GetGuiResources with 0, but it accepts a GDI
 // handle without its upper (reuse count) half, so probing every 16-bit handle value counts them.
 long LiveGdiObjects();
+
+// A top-level dialog box of `processId` with this title, or nullptr; pumps no messages.
+HWND FindDialogOf(DWORD processId, const std::string& title);
+// The message text of a MessageBox dialog.
+std::string MessageBoxText(HWND box);
 
 // Every "TfrmRamsweep" window of another process, ended along with its process.
 void EndStrayInstances();
