@@ -32,12 +32,6 @@ int ThreadsOf(DWORD processId) {
   return count;
 }
 
-DWORD HandlesOf(HANDLE process) {
-  DWORD count = 0;
-  GetProcessHandleCount(process, &count);
-  return count;
-}
-
 bool Answers(HWND window) {
   DWORD_PTR answer = 0;
   return SendMessageTimeoutA(window, WM_PRESENCE_QUERY, PRESENCE_MAGIC, PRESENCE_MAGIC, SMTO_ABORTIFHUNG, 5000,
@@ -64,8 +58,6 @@ TEST(Soak, TenThousandRequestsWhileAFreeUpRunsStartNothingMore) {
   ASSERT_TRUE(WaitUntil([&] { return State(window).starts_with("Ramsweep Pro - W"); }, 5s)) << State(window);
   const int busyThreads = ThreadsOf(run.ProcessId());
   EXPECT_EQ(busyThreads, idleThreads + 1) << "one worker";
-  const DWORD handles = HandlesOf(process.Get());
-  ASSERT_GT(handles, 0u) << "the handle count can be read";
 
   for (int i = 0; i < 10000; ++i) {
     const WPARAM request = PackRemoteWParam(i % 3, 1 + i % 20);
@@ -73,14 +65,12 @@ TEST(Soak, TenThousandRequestsWhileAFreeUpRunsStartNothingMore) {
   }
   EXPECT_TRUE(Answers(window)) << "responsive behind the flood";
   EXPECT_EQ(ThreadsOf(run.ProcessId()), busyThreads) << "still exactly one worker";
-  EXPECT_LE(HandlesOf(process.Get()), handles + 2);
 
   // the free-up ends, and none of the requests was kept for later
   ASSERT_TRUE(WaitUntil([&] { return State(window) == "Ramsweep Pro"; }, 20s)) << State(window);
   Sleep(1000);
   EXPECT_EQ(State(window), "Ramsweep Pro");
   EXPECT_TRUE(WaitUntil([&] { return ThreadsOf(run.ProcessId()) == idleThreads; }, 5s)) << "the worker ended";
-  EXPECT_LE(HandlesOf(process.Get()), handles + 2);
   PostMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(run.WaitForExit(10s), 0);
 }
