@@ -6,13 +6,19 @@
 #include <aclapi.h>
 
 #include <atomic>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <random>
+#include <set>
 #include <thread>
 #include <tlhelp32.h>
 
 #include "display/win32/TTraybar.h"
 #include "engine/win32/Win32FreeUp.h"
+#include "freeandrun/uFreeAndRun.h"
+#include "freeandrun/win32/FreeAndRunController.h"
 #include "shell/win32/MainWindowInternals.h"
+#include "shell/win32/Win32Registry.h"
 #include "wine/FakeNotificationArea.h"
 #include "wine/MainWindowFixture.h"
 
@@ -238,6 +244,79 @@ TEST_F(ReplacedTaskbar, TheIconComesBackAtTheNextUpdate) {
   query.hWnd = callback;
   query.uID = 1;
   EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &query)) << "shown in the desktop's taskbar";
+}
+
+// ---- a Free-and-Run save killed at random moments ----
+
+constexpr const char* kSoakListPath = "Software\\RamsweepProTests\\FreeAndRunSoak";
+
+// Entry n of the stored list: "Entry n" runs C:\Entry\n.exe with amount n mod 41; "Extra n" the same
+// under C:\Extra.
+std::string PathOf(const std::string& text) {
+  const auto space = text.find(' ');
+  return "C:\\" + text.substr(0, space) + "\\" + text.substr(space + 1) + ".exe";
+}
+
+TEST(FreeAndRunSaveSoak, AProcessKilledWhileSavingLeavesTheOldOrTheNewListWhole) {
+  const std::string key = std::string("HKEY_CURRENT_USER\\") + kSoakListPath;
+  win32::Win32Registry backend;
+  const uRegistry registry(backend);
+  win32::Win32Collation collation;
+  char module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  std::string saver(module);
+  saver.erase(saver.find_last_of("\\/") + 1);
+  saver += "rsw_freeandrun_saver.exe";
+
+  std::mt19937 random(20261210);
+  int killedMidway = 0;
+  for (int run = 0; run < 8; ++run) {
+    SCOPED_TRACE("run " + std::to_string(run));
+    // 1,000 entries, numbered as a finished save leaves them
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSoakListPath);
+    for (int i = 0; i < 1000; ++i) {
+      char text[16];
+      std::snprintf(text, sizeof text, "Entry %04d", i);
+      const std::string n = std::to_string(i);
+      registry.WriteRegString(key, "Display " + n, text);
+      registry.WriteRegString(key, "Run " + n, PathOf(text));
+      registry.WriteRegInteger(key, "Free " + n, i % 41);
+    }
+    std::string command = "\"" + saver + "\" \"" + key + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+    win32::ScopedHandle process(info.hProcess), thread(info.hThread);
+    Sleep(std::uniform_int_distribution<DWORD>(300, 2500)(random));
+    TerminateProcess(process.Get(), 9);
+    WaitForSingleObject(process.Get(), 10000);
+
+    FreeAndRunList list(registry, collation, key);
+    list.LoadFreeAndRunList();
+    std::set<std::string> texts;
+    int extras = 0;
+    for (std::int32_t i = 0; i < list.Count(); ++i) {
+      const auto entry = list.GetFreeAndRunEntry(i);
+      ASSERT_TRUE(entry);
+      // whole: the text, its program and its amount belong together
+      ASSERT_EQ(entry->Run, PathOf(entry->Display)) << entry->Display;
+      const int number = std::stoi(entry->Display.substr(entry->Display.find(' ') + 1));
+      ASSERT_EQ(entry->Free, number % 41) << entry->Display;
+      if (texts.insert(entry->Display).second && entry->Display.starts_with("Extra")) ++extras;
+    }
+    // the whole list before some save or after it: all 1,000 entries and the first extras
+    for (int i = 0; i < 1000; ++i) {
+      char text[16];
+      std::snprintf(text, sizeof text, "Entry %04d", i);
+      ASSERT_TRUE(texts.contains(text)) << text;
+    }
+    for (int i = 0; i < extras; ++i) ASSERT_TRUE(texts.contains("Extra " + std::to_string(i))) << i;
+    EXPECT_EQ(texts.size(), 1000u + static_cast<std::size_t>(extras));
+    if (list.Count() != static_cast<std::int32_t>(texts.size())) ++killedMidway;
+  }
+  RegDeleteTreeA(HKEY_CURRENT_USER, kSoakListPath);
+  std::printf("[ soak ] %d of 8 kills left a save half done\n", killedMidway);
 }
 
 }  // namespace
