@@ -2,7 +2,7 @@
 #   make run    build and start the program under Wine
 #   make test   build everything and run every test (native, fuzz seeds, Wine)
 #   make fuzz   run the fuzzers for a while (FUZZ_SECONDS, default 60 each)
-#   make bench  measure real free-up passes against their targets
+#   make bench  print the benchmark table (RSW_BENCH_SECONDS shortens its processor-time runs)
 
 FUZZ_SECONDS ?= 60
 
@@ -47,10 +47,10 @@ run: win32
 	scripts/run.sh
 
 bench: win32
-	scripts/with-wine.sh wine build/win32/bin/rsw_bench.exe
+	scripts/with-wine.sh python3 bench/bench.py
 
 fuzz: fuzz-build
-	@for f in FuzzCommandLine FuzzParseInteger FuzzPerfData \
+	@for f in FuzzCommandLine FuzzParseInteger FuzzPerfData FuzzRegistryPath \
 	         FuzzInfPath FuzzSetURL FuzzFreeAndRunList; do \
 	  mkdir -p build/fuzz/corpus/$$f; \
 	  build/fuzz/fuzz/$$f -max_total_time=$(FUZZ_SECONDS) -max_len=512 build/fuzz/corpus/$$f fuzz/seeds/$$f || exit 1; \

@@ -36,6 +36,7 @@ class StoppingRegistry final : public rsw::RegistryBackend {
     return key ? std::make_unique<Key>(*this, std::move(key)) : nullptr;
   }
   void DeleteKey(rsw::RootKey root, std::string_view path) override { m_memory.DeleteKey(root, path); }
+  bool DeleteKeyTree(rsw::RootKey root, std::string_view path) override { return m_memory.DeleteKeyTree(root, path); }
 
  private:
   class Key final : public rsw::RegistryKey {

@@ -2,23 +2,16 @@
 
 namespace rswsetup {
 
-std::optional<std::string> InfPathFor(std::string_view shortDirectory, std::size_t capacity) {
-  std::string path(shortDirectory);
-  if (!path.empty() && path.back() != '\\') path += '\\';
-  path += kInfName;
-  if (path.size() + 1 > capacity) return std::nullopt;
-  return path;
-}
-
-std::string SetupFailureMessage() {
-  return "Cannot find file RSWPRO.INF\r"
-         "\r"
-         "Maybe the original file is corrupt\r"
-         "or you accidentally deleted some setup files.\r"
-         "\r"
-         "If this problem persists, please\r"
-         "contact our customer support at\r"
-         "support@vondrel-aske.example";
+std::size_t WriteInfPath(std::string_view shortDirectory, char* out, std::size_t capacity) {
+  const bool separator = !shortDirectory.empty() && shortDirectory.back() != '\\';
+  const std::size_t length = shortDirectory.size() + (separator ? 1 : 0) + kInfName.size();
+  if (out == nullptr || length + 1 > capacity) return 0;
+  std::size_t at = 0;
+  for (char c : shortDirectory) out[at++] = c;
+  if (separator) out[at++] = '\\';
+  for (char c : kInfName) out[at++] = c;
+  out[at] = '\0';
+  return length;
 }
 
 }  // namespace rswsetup

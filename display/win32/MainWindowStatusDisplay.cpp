@@ -33,6 +33,7 @@ void TfrmRamsweep::LoadTrayIcons() {
   IconIdle.Reset(load("ICON_IDLE"));
   IconWork.Reset(load("ICON_WORK"));
   IconWork2.Reset(load("ICON_WORK2"));
+  ShownTrayContent = {};  // the next update draws on the new pictures
 }
 
 void TfrmRamsweep::ApplyTraySize() {
@@ -104,22 +105,36 @@ void TfrmRamsweep::UpdateStatusDisplay() {
   const ScopedIcon* bases[] = {&IconGreen, &IconYellow, &IconRed, &IconIdle, &IconWork, &IconWork2};
   const HICON base = bases[static_cast<int>(look.picture)]->Get();
 
-  HICON picture = nullptr;
-  if (base) {
-    const std::string digits = TrayDigits(FreeBytes);
-    const int centreRow = TextCentreRow(look.picture, *m_trayMetrics);
-    picture = m_options.composeTrayIcon ? m_options.composeTrayIcon(base, digits, centreRow)
-                                        : ComposeTrayIcon(base, digits, centreRow);
-    // Without its digits the state's picture shows as a copy of its own: the pictures are loaded
-    // anew when background activity changes, and the component must never hold a released one.
-    if (!picture) picture = CopyIcon(base);
+  // Only a changed picture is composed and handed over, and only a changed picture or tip goes to
+  // the shell: an idle tick then costs a reading and the taskbar check.
+  const TrayContent content{static_cast<int>(look.picture), TrayDigits(FreeBytes)};
+  const bool newPicture = !(content == ShownTrayContent) || !ComposedIcon;
+  HICON picture = ComposedIcon.Get();
+  bool composed = false;
+  if (newPicture) {
+    picture = nullptr;
+    if (base) {
+      const int centreRow = TextCentreRow(look.picture, *m_trayMetrics);
+      picture = m_options.composeTrayIcon ? m_options.composeTrayIcon(base, content.digits, centreRow)
+                                          : ComposeTrayIcon(base, content.digits, centreRow);
+      composed = picture != nullptr;
+      // Without its digits the state's picture shows as a copy of its own: the pictures are loaded
+      // anew when background activity changes, and the component must never hold a released one.
+      if (!picture) picture = CopyIcon(base);
+    }
+    Traybar1->Icon = picture;
   }
-  Traybar1->Icon = picture;
-  Traybar1->Hint = TrayTip(FreeBytes, m_decimalSeparator);
+  std::string tip = TrayTip(FreeBytes, m_decimalSeparator);
+  const bool newTip = tip != Traybar1->Hint;
+  if (newTip) Traybar1->Hint = std::move(tip);
   Traybar1->CheckTaskbar();
-  Traybar1->ModifyIcon();
-  // the previous picture goes only now that the new one is in place
-  ComposedIcon.Reset(picture);
+  if (newPicture || newTip) Traybar1->ModifyIcon();
+  if (newPicture) {
+    // the previous picture goes only now that the new one is in place
+    ComposedIcon.Reset(picture);
+    // a picture without its digits is tried again at the next update
+    ShownTrayContent = composed ? content : TrayContent{};
+  }
 }
 
 void TfrmRamsweep::RefreshMemoryReading() {

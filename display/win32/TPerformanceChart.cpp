@@ -185,7 +185,11 @@ void TPerformanceChart::SetDpi(int dpi) {
 }
 
 void TPerformanceChart::Repaint() {
-  if (m_window) InvalidateRect(m_window, nullptr, FALSE);
+  // Nothing is drawn while the chart cannot be seen (its window hidden or minimised): showing it
+  // again paints all of it from the values it kept receiving meanwhile.
+  if (m_window && IsWindowVisible(m_window) && !IsIconic(GetAncestor(m_window, GA_ROOT))) {
+    InvalidateRect(m_window, nullptr, FALSE);
+  }
 }
 
 void TPerformanceChart::ReportError() noexcept {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "display/CursorPicture.h"
+#include "shell/win32/ToolTips.h"
 #include "shell/win32/Win32Registry.h"
 
 namespace rsw::win32 {
@@ -172,18 +173,8 @@ bool TmdURLLabel::OnCreate() {
   m_passiveColor = GetSysColor(COLOR_WINDOWTEXT);
 
   // The tooltip shows the hint; it follows the label's own mouse messages.
-  m_tooltip.Reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr));
-  if (m_tooltip) {
-    TOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = parent;
-    tool.uId = reinterpret_cast<UINT_PTR>(m_window);
-    tool.lpszText = const_cast<char*>("");
-    SendMessageA(m_tooltip.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-  }
+  m_tooltip.Reset(CreateToolTipWindow(parent));
+  if (m_tooltip) AddToolTip(m_tooltip.Get(), parent, m_window, "");
   ShowCaption();
   RefreshHint();
   ApplyLabelType();

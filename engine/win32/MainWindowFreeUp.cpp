@@ -3,6 +3,10 @@
 // the tray icon; its end.
 #include <windows.h>
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 #include "engine/FreeAmounts.h"
 #include "engine/FreeUpRequests.h"
 #include "engine/IdleProfile.h"
@@ -92,7 +96,12 @@ void TfrmRamsweep::UpdateStatusCaption() {
   ReadFreeBytes();
   const FreeUpProgress progress{Busy, CountdownLeft, CurrentPass, IdleProgress};
   const std::string caption = StatusCaption(progress, Checked(chkCaption), FreeBytes, m_decimalSeparator);
-  SetWindowTextA(m_window, caption.c_str());
+  // Set only when it changes; other programs read it, so every change still shows at once.
+  std::array<char, 256> current{};
+  const int length = GetWindowTextA(m_window, current.data(), static_cast<int>(current.size()));
+  if (caption != std::string_view(current.data(), static_cast<std::size_t>(std::max(length, 0)))) {
+    SetWindowTextA(m_window, caption.c_str());
+  }
   UpdateStatusDisplay();
 }
 

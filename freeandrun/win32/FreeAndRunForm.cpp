@@ -9,6 +9,7 @@
 #include "shell/DpiScale.h"
 #include "shell/ErrorText.h"
 #include "shell/win32/Dpi.h"
+#include "shell/win32/ToolTips.h"
 
 namespace rsw::win32 {
 
@@ -214,20 +215,12 @@ int FreeAndRunForm::Scaled(int value) const { return ScaleToDpi(value, m_dpi); }
 
 void FreeAndRunForm::AddTooltip(HWND control, const char* text) {
   if (!m_tooltip) {
-    m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
+    m_tooltip = CreateToolTipWindow(m_window);
     if (!m_tooltip) return;
     // long paths show whole
-    SendMessageA(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 600);
+    SendMessageA(m_tooltip, TTM_SETMAXTIPWIDTH, 0, Scaled(600));
   }
-  TTTOOLINFOA tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = m_window;
-  tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.lpszText = const_cast<char*>(text);
-  SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+  AddToolTip(m_tooltip, m_window, control, text);
 }
 
 void FreeAndRunForm::SetTooltip(HWND control, const std::string& text) {

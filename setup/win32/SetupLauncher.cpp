@@ -2,44 +2,39 @@
 
 #include <shellapi.h>
 
-#include <vector>
-
 #include "setup/InfPath.h"
 
 namespace rswsetup::win32 {
 
-std::string CurrentDirectoryShortForm() {
-  // Both calls answer the size they need, terminator included, when the buffer is too small.
-  std::vector<char> directory(kPathBuffer, '\0');
-  DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), directory.data());
-  if (length >= directory.size()) {
-    directory.assign(length + 1, '\0');
-    length = GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), directory.data());
-  }
-  if (length == 0 || length >= directory.size()) return {};
+namespace {
 
-  std::vector<char> shortForm(kPathBuffer, '\0');
-  length = GetShortPathNameA(directory.data(), shortForm.data(), static_cast<DWORD>(shortForm.size()));
-  if (length >= shortForm.size()) {
-    shortForm.assign(length + 1, '\0');
-    length = GetShortPathNameA(directory.data(), shortForm.data(), static_cast<DWORD>(shortForm.size()));
-  }
-  if (length == 0 || length >= shortForm.size()) return {};
-  return std::string(shortForm.data(), length);
+// Paths of every length Windows allows (32,767 characters and the zero).
+constexpr DWORD kLongestPath = 32768;
+char g_directory[kLongestPath];
+char g_shortForm[kLongestPath];
+
+}  // namespace
+
+DWORD CurrentDirectoryShortForm(char* out, DWORD capacity) {
+  // Both calls answer the size they need, terminator included, when the buffer is too small.
+  const DWORD length = GetCurrentDirectoryA(kLongestPath, g_directory);
+  if (length == 0 || length >= kLongestPath) return 0;
+  const DWORD shortLength = GetShortPathNameA(g_directory, out, capacity);
+  return shortLength == 0 || shortLength >= capacity ? 0 : shortLength;
 }
 
 int RunSetupLauncher() {
-  const auto path = InfPathFor(CurrentDirectoryShortForm());
+  const DWORD directoryLength = CurrentDirectoryShortForm(g_shortForm, kLongestPath);
+  char path[kPathBuffer];
+  const std::size_t pathLength = WriteInfPath(std::string_view(g_shortForm, directoryLength), path, sizeof path);
   bool accepted = false;
-  if (path) {
+  if (pathLength != 0) {
     const auto result =
-        reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "install", path->c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "install", path, nullptr, nullptr, SW_SHOWNORMAL));
     // 0 to 32 are the shell's failure codes; anything else means it took the request.
     accepted = result < 0 || result > 32;
   }
-  if (!accepted) {
-    MessageBoxA(nullptr, SetupFailureMessage().c_str(), kSetupTitle, MB_OK | MB_ICONEXCLAMATION);
-  }
+  if (!accepted) MessageBoxA(nullptr, kSetupFailureMessage, kSetupTitle, MB_OK | MB_ICONEXCLAMATION);
   return 0;
 }
 

@@ -19,6 +19,7 @@
 #include "shell/win32/MainWindowInternals.h"
 #include "shell/win32/ProgramPath.h"
 #include "shell/win32/TfrmRamsweep.h"
+#include "shell/win32/ToolTips.h"
 
 namespace rsw::win32 {
 
@@ -188,8 +189,7 @@ bool TfrmRamsweep::CreateControls() {
     SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
   }
 
-  m_tooltip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, instance, nullptr);
+  m_tooltip = CreateToolTipWindow(m_window);
 
   HWND previous = nullptr;
   for (const ControlRow& row : MainWindowControls()) {
@@ -215,13 +215,7 @@ bool TfrmRamsweep::CreateControls() {
       SetWindowPos(control, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     if (m_tooltip && (row.id == cboIdleRegular || row.id == cboIdleCritical || row.id == cboIdleStartup)) {
-      TTTOOLINFOA tool{};
-      tool.cbSize = sizeof tool;
-      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      tool.hwnd = m_window;
-      tool.uId = reinterpret_cast<UINT_PTR>(control);
-      tool.lpszText = const_cast<char*>(kIdleHint);
-      SendMessageA(m_tooltip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+      AddToolTip(m_tooltip, m_window, control, kIdleHint);
     }
     m_pageControls[static_cast<int>(row.page)].push_back(control);
     previous = control;

@@ -109,7 +109,8 @@ void TfrmRamsweep::OpenHelp(const char* topic) {
   // A file opened by its path loses the "#topic" part, so the browser is given the whole address.
   DWORD browserLength = 0;
   std::string browser;
-  if (AssocQueryStringA(0, ASSOCSTR_EXECUTABLE, ".html", "open", nullptr, &browserLength) == S_FALSE &&
+  // the size query answers S_FALSE on Windows and S_OK on Wine
+  if (SUCCEEDED(AssocQueryStringA(0, ASSOCSTR_EXECUTABLE, ".html", "open", nullptr, &browserLength)) &&
       browserLength > 0) {
     browser.resize(browserLength);
     if (FAILED(AssocQueryStringA(0, ASSOCSTR_EXECUTABLE, ".html", "open", browser.data(), &browserLength))) {
@@ -119,9 +120,9 @@ void TfrmRamsweep::OpenHelp(const char* topic) {
     }
   }
   if (!browser.empty()) {
-    ShellExecuteA(m_window, "open", browser.c_str(), target.c_str(), nullptr, SW_SHOWNORMAL);
+    m_options.shellOpen(m_window, browser, target);
   } else {
-    ShellExecuteA(m_window, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    m_options.shellOpen(m_window, page, "");
   }
 }
 

@@ -4,6 +4,7 @@
 #include "shell/win32/TfrmRamsweep.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <exception>
 
@@ -36,6 +37,12 @@ TfrmRamsweep::TfrmRamsweep(const uRegistry& registry, Options options)
   if (m_options.programPath.empty()) m_options.programPath = ModuleFilePath();
   if (!m_options.now) m_options.now = &LocalNow;
   if (!m_options.memory) m_options.memory = &ReadMemoryStatus;
+  if (!m_options.shellOpen) {
+    m_options.shellOpen = [](HWND owner, const std::string& file, const std::string& parameters) {
+      ShellExecuteA(owner, "open", file.c_str(), parameters.empty() ? nullptr : parameters.c_str(), nullptr,
+                    SW_SHOWNORMAL);
+    };
+  }
 }
 
 TfrmRamsweep::~TfrmRamsweep() {

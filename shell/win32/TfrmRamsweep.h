@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "display/StatusDisplay.h"
@@ -58,6 +59,8 @@ class TfrmRamsweep {
   using WorkerStarter = std::function<bool(const TFreeThread&)>;
   // Draws the digits into a copy of the state picture; nullptr when that cannot be done.
   using TrayIconComposer = std::function<HICON(HICON base, const std::string& digits, int centreRow)>;
+  // Opens a file, or starts a program with its parameters, through the shell's "open" verb.
+  using ShellOpener = std::function<void(HWND owner, const std::string& file, const std::string& parameters)>;
 
   struct Options {
     std::vector<std::string> args;         // the command line, program path excluded
@@ -66,6 +69,7 @@ class TfrmRamsweep {
     std::function<CivilTime()> now;        // empty: the local clock
     std::function<MemoryStatus()> memory;  // empty: the system's memory reading
     TrayIconComposer composeTrayIcon;      // empty: the digits drawn with the digit font
+    ShellOpener shellOpen;                 // empty: ShellExecuteA
   };
 
   static bool RegisterClass(HINSTANCE instance);
@@ -76,7 +80,15 @@ class TfrmRamsweep {
   TfrmRamsweep& operator=(const TfrmRamsweep&) = delete;
 
   HWND Handle() const { return m_window; }
-  HWND Control(ControlId id) const { return GetDlgItem(m_window, id); }
+  // Looked up once and kept while it is still that control: finding a child by its id asks the
+  // window server every time, and the refresh tick reads several controls.
+  HWND Control(ControlId id) const {
+    HWND& known = m_controls[static_cast<int>(id)];
+    if (known && IsWindow(known) && GetParent(known) == m_window && GetDlgCtrlID(known) == static_cast<int>(id)) {
+      return known;
+    }
+    return known = GetDlgItem(m_window, id);
+  }
   // Shows the window as the process was asked to start: minimised for the start-up free-up or a
   // minimise show command, never maximised.
   void ShowAtStart(int processShowCommand);
@@ -236,6 +248,7 @@ class TfrmRamsweep {
   void DrawGroupBox(const DRAWITEMSTRUCT& item);
 
   HWND m_window = nullptr;
+  mutable std::unordered_map<int, HWND> m_controls;  // by control id, see Control
   const uRegistry& m_registry;
   Options m_options;
   std::string m_decimalSeparator = ".";
@@ -277,6 +290,14 @@ class TfrmRamsweep {
   // The picture installed in Traybar1: always owned here, never one of the base pictures, so
   // reloading those can never leave the component with a released handle.
   ScopedIcon ComposedIcon;
+  // What ComposedIcon shows: an update that would draw the same picture and digits composes and
+  // hands over nothing. Cleared when it must be composed anew (the state pictures reloaded).
+  struct TrayContent {
+    int picture = -1;
+    std::string digits;
+    bool operator==(const TrayContent&) const = default;
+  };
+  TrayContent ShownTrayContent;
   int WorkToggle = 0;
   bool m_watchEndSession = false;  // the tray icon was shown at creation
 

@@ -53,10 +53,8 @@ TEST(FindProcessorTimeCounter, EveryTruncationIsNotFoundAndStaysInside) {
   for (std::size_t size = 0; size < full.size(); ++size) {
     // a copy of exactly that size, so the sanitizer sees any read past it
     const std::vector<std::uint8_t> part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
-    const auto counter = FindProcessorTimeCounter(part);
-    if (counter) {
-      EXPECT_EQ(counter->raw, 42) << size;
-    }
+    // the block's own length is the full one, so no shorter copy holds a whole block
+    EXPECT_FALSE(FindProcessorTimeCounter(part)) << size;
   }
   EXPECT_FALSE(FindProcessorTimeCounter(std::vector<std::uint8_t>(full.begin(), full.begin() + 60)));
 }

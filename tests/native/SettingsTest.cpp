@@ -226,18 +226,51 @@ TEST_F(SettingsTest, ValuesOfTheWrongTypeGiveTheDefaults) {
 }
 
 TEST_F(SettingsTest, RoundTripsEveryValue) {
+  // one value per setting, inside its range, off its default and, where the range allows, unlike
+  // every other value; each is stored under its own name and read back unchanged
+  struct Literal {
+    SettingId id;
+    const char* name;
+    std::int32_t value;
+  };
+  const Literal literals[] = {
+      {Refresh, "Refresh", 7},
+      {Times, "Times", 17},
+      {Show, "Show", 0},
+      {StartupAmount, "StartupAmount", 23},
+      {StartupCount, "StartupCount", 11},
+      {StartupDelay, "StartupDelay", 2345},
+      {AutoRun, "AutoRun", 1},
+      {Icon, "Icon", 1},
+      {Background, "Background", 1},
+      {Menu1, "Menu1", 31},
+      {Menu2, "Menu2", 37},
+      {Menu3, "Menu3", 13},
+      {Regular, "Regular", 0},
+      {RegularMinutes, "RegularMinutes", 1405},
+      {RegularAmount, "RegularAmount", 19},
+      {Critical, "Critical", 0},
+      {CriticalSeconds, "CriticalSeconds", 3599},
+      {CriticalAmount, "CriticalAmount", 29},
+      {CriticalKB, "CriticalRAM 4.1", 123456},
+      {YellowKB, "Yellow 4.1", 7654321},
+      {HardAction, "HardAction", 1},
+      {HardPercent, "HardPercent", 83},
+      {HardSeconds, "HardSeconds", 171},
+      {SoftAction, "SoftAction", 0},
+      {SoftPercent, "SoftPercent", 14},
+      {SoftSeconds, "SoftSeconds", 9},
+      {IdleCritical, "IdleCritical", 1},
+      {IdleStartup, "IdleStartup", 2},
+      {IdleRegular, "IdleRegular", 0},
+      {IconAction, "IconAction", 4},
+  };
   Settings changed(3);
-  std::int32_t n = 0;
-  for (const SettingRow& row : kSettingsSchema) {
-    if (row.olderName) continue;
-    const std::int32_t value = row.type == SettingType::Boolean     ? (n % 2)
-                               : row.type == SettingType::Kilobytes ? 1000 + n
-                                                                    : row.max;
-    changed.Set(row.id, value);
-    ++n;
-  }
+  for (const Literal& literal : literals) changed.Set(literal.id, literal.value);
   changed.Save(registry);
+  for (const Literal& literal : literals) EXPECT_EQ(Stored(literal.name), literal.value) << literal.name;
   const Settings reloaded = Loaded(0);
+  for (const Literal& literal : literals) EXPECT_EQ(reloaded[literal.id], literal.value) << literal.name;
   for (std::size_t i = 0; i < kSettingCount; ++i) {
     const auto id = static_cast<SettingId>(i);
     EXPECT_EQ(reloaded[id], changed[id]) << SchemaRow(id).name;

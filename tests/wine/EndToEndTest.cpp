@@ -12,6 +12,7 @@
 
 #include "shell/Messages.h"
 #include "shell/win32/InstanceHandOff.h"
+#include "wine/MainWindowFixture.h"
 #include "wine/WineTestSupport.h"
 
 namespace rsw::test {
@@ -26,8 +27,23 @@ bool CaptionHas(HWND window, const std::string& part) { return WindowText(window
 
 class EndToEnd : public ::testing::Test {
  protected:
-  void SetUp() override { EndStrayInstances(); }
-  void TearDown() override { EndStrayInstances(); }
+  void SetUp() override {
+    EndStrayInstances();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsPath);
+    // The caption follows a countdown at the refresh tick: the fastest (250 ms) shows every
+    // second of it, where the default 2 s could step over a short one.
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kSettingsPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+      const DWORD fastest = 0;
+      RegSetValueExA(key, "Refresh", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&fastest), sizeof fastest);
+      RegCloseKey(key);
+    }
+  }
+  void TearDown() override {
+    EndStrayInstances();
+    RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsPath);
+  }
 
   // Starts the first instance and waits until it is idle.
   HWND StartFirst(ProgramRun& run) {
@@ -47,10 +63,12 @@ TEST_F(EndToEnd, SecondStartHandsOverAndEndsAtOnce) {
   ASSERT_TRUE(window);
   EXPECT_EQ(win32::FindRunningInstance(), window);
 
-  // with arguments: a free-up request, shown in the first instance's caption
+  // with arguments: a free-up request, shown in the first instance's caption from the first second
+  // of its countdown on
   ProgramRun second("D6 T1 F1");
   EXPECT_EQ(second.WaitForExit(10s), 0);
-  EXPECT_TRUE(WaitUntil([&] { return CaptionHas(window, " - Ramsweep Pro - Waiting ("); }, 10s)) << WindowText(window);
+  EXPECT_TRUE(WaitUntil([&] { return CaptionHas(window, " - Ramsweep Pro - Waiting (6)"); }, 10s))
+      << WindowText(window);
   EXPECT_TRUE(WaitUntil([&] { return CaptionMatches(window, kIdleCaption); }, 20s)) << WindowText(window);
 
   // without arguments: the running window is shown and restored
@@ -64,6 +82,34 @@ TEST_F(EndToEnd, SecondStartHandsOverAndEndsAtOnce) {
   EXPECT_EQ(win32::FindRunningInstance(), window);
   PostMessageA(window, WM_CLOSE, 0, 0);
   EXPECT_EQ(first.WaitForExit(10s), 0);
+}
+
+// The running instance is a main window of this process, so what a real second start hands over is
+// read back exactly as the window takes it.
+class HandOffToThisProcess : public MainWindow {
+ protected:
+  void SetUp() override {
+    EndStrayInstances();
+    MainWindow::SetUp();
+  }
+  void TearDown() override {
+    MainWindow::TearDown();
+    EndStrayInstances();
+  }
+};
+
+TEST_F(HandOffToThisProcess, SecondStartHandsOverItsCountdownPassesAndAmount) {
+  TfrmRamsweep& window = Open();
+  // values unlike each other and unlike what a request without them gets
+  ProgramRun second("D7 T5 F24");
+  EXPECT_EQ(second.WaitForExit(20s), 0);  // pumps, so this window answers and takes the request
+  EXPECT_TRUE(WaitUntil([&] { return !started.empty(); }, 5s));
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].Countdown, 7);
+  EXPECT_EQ(started[0].MaxPasses, 5);
+  EXPECT_EQ(started[0].AmountMB, 24);
+  EXPECT_FALSE(started[0].IdleDetect);
+  EXPECT_EQ(started[0].NotifyWindow, window.Handle());
 }
 
 TEST_F(EndToEnd, EscMinimisesLikeTheMinimizeButtons) {
@@ -293,10 +339,13 @@ TEST_F(InstallWords, RunKeyThatCannotBeWrittenShowsTheApplicationErrorAndEndsWit
   EXPECT_EQ(StoredText(kRunKeyPath, "Ramsweep Pro"), std::nullopt);
 }
 
-// A window of the same class that is not the program: answers the presence query with 0.
+// A window of the same class that is not the program: answers the presence query with 0, and
+// notes what it was sent.
 class Impostor {
  public:
   Impostor() {
+    s_presenceQueries = 0;
+    s_requests = 0;
     WNDCLASSA wc{};
     wc.lpfnWndProc = &Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -310,11 +359,20 @@ class Impostor {
     UnregisterClassA(kMainWindowClass, GetModuleHandleA(nullptr));
   }
   HWND Handle() const { return m_window; }
+  static int PresenceQueries() { return s_presenceQueries; }
+  static int Requests() { return s_requests; }  // hand-offs: free-up requests and show requests
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return message == WM_PRESENCE_QUERY ? 0 : DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_PRESENCE_QUERY) {
+      ++s_presenceQueries;
+      return 0;
+    }
+    if (message == WM_REMOTE_FREEUP || message == WM_REMOTE_SHOW) ++s_requests;
+    return DefWindowProcA(window, message, wParam, lParam);
   }
+  static inline int s_presenceQueries = 0;
+  static inline int s_requests = 0;
   HWND m_window = nullptr;
 };
 
@@ -325,6 +383,16 @@ TEST_F(EndToEnd, WindowOfTheSameClassThatAnswersOtherwiseIsNoInstance) {
   const HWND window = run.WaitForMainWindow(20s);  // pumps, so the impostor answers 0
   ASSERT_TRUE(window);
   EXPECT_NE(window, impostor.Handle());
+  // the start asked the impostor, took its 0 for no instance and opened its own window, which
+  // answers the query the impostor did not
+  EXPECT_GE(Impostor::PresenceQueries(), 1) << "the impostor was asked";
+  EXPECT_EQ(Impostor::Requests(), 0) << "nothing was handed to the impostor";
+  EXPECT_EQ(run.WaitForExit(500ms), -1) << "the start goes on running";
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(
+      SendMessageTimeoutA(window, WM_PRESENCE_QUERY, PRESENCE_MAGIC, PRESENCE_MAGIC, SMTO_BLOCK, 5000, &answer));
+  EXPECT_EQ(answer, static_cast<DWORD_PTR>(PRESENCE_MAGIC));
+  EXPECT_EQ(win32::FindRunningInstance(), window);
 }
 
 TEST_F(EndToEnd, HungWindowOfTheClassDoesNotBlockTheStart) {

@@ -5,15 +5,20 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <thread>
 #include <tlhelp32.h>
 
+#include "display/ChartScale.h"
+#include "display/win32/TPerformanceChart.h"
 #include "display/win32/TmdURLLabel.h"
 #include "engine/FreeAmounts.h"
 #include "engine/win32/Win32FreeUp.h"
@@ -31,7 +36,18 @@ namespace {
 
 using namespace std::chrono_literals;
 
+constexpr std::uint64_t kMB = 1024 * 1024;
+
+// A memory reading the window gets instead of the system's.
+void GiveMemory(std::function<void(TfrmRamsweep::Options&)>& configure, std::uint64_t total, std::uint64_t available) {
+  configure = [total, available](TfrmRamsweep::Options& options) {
+    options.memory = [total, available] { return win32::MemoryStatus{total, available}; };
+  };
+}
+
 TEST_F(MainWindow, EmptyRegistryShowsTheDefaultsAndTheFirstCloseWritesThem) {
+  // 2 GB in all, of which 256 MB are free: the default amount follows the total
+  GiveMemory(configure, 2048 * kMB, 256 * kMB);
   TfrmRamsweep& window = Open();
   EXPECT_EQ(window.ActivePage(), Page::Statistics);
   EXPECT_FALSE(window.IsSettingsLoading());
@@ -52,7 +68,7 @@ TEST_F(MainWindow, EmptyRegistryShowsTheDefaultsAndTheFirstCloseWritesThem) {
   EXPECT_EQ(ComboIndex(cboIconAction), 1);
   EXPECT_EQ(ComboIndex(cboIdleCritical), 2);
   EXPECT_EQ(ComboIndex(cboSoftAction), 1);
-  const int defaultIndex = DefaultAmountIndex(win32::ReadMemoryStatus().TotalPhysical);
+  const int defaultIndex = 40;  // 512 MB
   EXPECT_EQ(SendMessageA(Item(lstMem), LB_GETCURSEL, 0, 0), defaultIndex);
   EXPECT_EQ(ComboIndex(cboAutoRun), defaultIndex);
   EXPECT_EQ(SendMessageA(Item(lstMem), LB_GETCOUNT, 0, 0), 41);
@@ -80,6 +96,85 @@ TEST_F(MainWindow, EmptyRegistryShowsTheDefaultsAndTheFirstCloseWritesThem) {
   EXPECT_EQ(Stored("CriticalRAM"), -999);
   EXPECT_EQ(Stored("Yellow"), -999);
   EXPECT_EQ(registry.ListRegValueNames(kSettingsKey).size(), 30u);
+}
+
+struct TotalCase {
+  std::uint64_t totalMB;
+  int index;  // of the largest amount not above half the total, counted in thousands of kilobytes
+};
+
+class DefaultAmount : public MainWindow, public ::testing::WithParamInterface<TotalCase> {};
+
+TEST_P(DefaultAmount, FollowsTheTotalMemoryNotTheFree) {
+  GiveMemory(configure, GetParam().totalMB * kMB, GetParam().totalMB * kMB / 8);
+  Open();
+  EXPECT_EQ(SendMessageA(Item(lstMem), LB_GETCURSEL, 0, 0), GetParam().index) << GetParam().totalMB;
+  EXPECT_EQ(ComboIndex(cboAutoRun), GetParam().index) << GetParam().totalMB;
+}
+
+INSTANTIATE_TEST_SUITE_P(Totals, DefaultAmount,
+                         ::testing::Values(TotalCase{8, 2},      // 4 MB
+                                           TotalCase{64, 16},    // 32 MB
+                                           TotalCase{256, 28},   // 128 MB
+                                           TotalCase{512, 32},   // 256 MB
+                                           TotalCase{1024, 40},  // 512 MB
+                                           TotalCase{24576, 40}));
+
+// Makes ".html" pages open with the prefix's own browser for the life of the object, as a desktop
+// with a browser has it; the test prefix comes without that association.
+class HtmlAssociation {
+ public:
+  HtmlAssociation() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+      RegCloseKey(key);  // one was there already: leave it as it is
+      return;
+    }
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS) {
+      RegSetValueExA(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>("htmlfile"), sizeof "htmlfile");
+      RegCloseKey(key);
+      m_made = true;
+    }
+  }
+  ~HtmlAssociation() {
+    if (m_made) RegDeleteTreeA(HKEY_CLASSES_ROOT, kKey);
+  }
+
+ private:
+  static constexpr const char* kKey = ".html";
+  bool m_made = false;
+};
+
+TEST_F(MainWindow, EachHelpButtonOpensItsTopic) {
+  std::vector<std::pair<std::string, std::string>> opened;  // the file the shell was to open, its parameters
+  configure = [&](TfrmRamsweep::Options& options) {
+    options.shellOpen = [&](HWND, const std::string& file, const std::string& parameters) {
+      opened.emplace_back(file, parameters);
+    };
+  };
+  Open();
+  const std::pair<ControlId, const char*> buttons[] = {{Button1, "Ramsweepory"}, {Button2, "Statistics"},
+                                                       {Button3, "Background"},  {Button4, "Startup"},
+                                                       {Button5, "Icon"},        {Button17, "Idle"}};
+  {
+    // no help file beside the program: its help page there, given whole to the browser at the topic
+    const HtmlAssociation browser;
+    for (const auto& [button, topic] : buttons) {
+      EXPECT_EQ(WindowText(Item(button)), "&Help") << topic;
+      opened.clear();
+      Click(button);
+      ASSERT_EQ(opened.size(), 1u) << topic;
+      EXPECT_TRUE(opened[0].first.ends_with("\\winebrowser.exe")) << opened[0].first;
+      EXPECT_EQ(opened[0].second, std::string("file:///C:/Tools/rswpro4.html#") + topic);
+    }
+  }
+  // with no browser known, the page is opened by its path, at its top
+  opened.clear();
+  Click(Button3);
+  ASSERT_EQ(opened.size(), 1u);
+  EXPECT_EQ(opened[0].first, "C:\\Tools\\rswpro4.html");
+  EXPECT_EQ(opened[0].second, "");
 }
 
 TEST_F(MainWindow, OlderNamesDefaultTheNewerOnesAndStayAsTheyWere) {
@@ -177,27 +272,24 @@ TEST_F(MainWindow, WriteErrorAtCloseIsShownAndTheWindowStays) {
   const std::string title = Caption(window.Handle());
 
   std::string boxText, boxTitle;
-  std::atomic<bool> stop{false};
   const HWND owner = window.Handle();
-  std::thread answer([&] {
-    // the error box is modal on the window's thread: once it is up with its text, read it and
-    // press OK from here
-    while (!stop) {
-      const HWND box = DialogOwnedBy(owner);
-      char text[512] = {};
-      if (box && IsWindowVisible(box) && GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0) {
+  // the error box is modal on the window's thread: once it is up with its text, read it and press
+  // OK from here
+  ModalWatch answer(
+      owner,
+      [&] {
+        const HWND box = DialogOwnedBy(owner);
+        char text[512] = {};
+        if (!box || !IsWindowVisible(box) || GetDlgItemTextA(box, 0xFFFF, text, sizeof text) <= 0) return false;
         boxText = text;
         GetWindowTextA(box, text, sizeof text);
         boxTitle = text;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      Sleep(20);
-    }
-  });
+        return true;
+      },
+      10s);
   const bool closed = Close();
-  stop = true;
-  answer.join();
+  EXPECT_TRUE(answer.Finish()) << "no error box of the window was seen within 10 s";
   EXPECT_FALSE(closed);
   EXPECT_EQ(boxText, "Cannot create Key: HKEY_CURRENT_USER\\Software\\Vondrel Aske\\Ramsweep Pro.");
   EXPECT_EQ(boxTitle, title) << "titled with the application title, the caption";
@@ -206,6 +298,7 @@ TEST_F(MainWindow, WriteErrorAtCloseIsShownAndTheWindowStays) {
 }
 
 TEST_F(MainWindow, RemoteFreeUpWithDefaultAmountLeavesTheWindowAlone) {
+  GiveMemory(configure, 1024 * kMB, 100 * kMB);
   TfrmRamsweep& window = Open();
   SendMessageA(Item(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(Page::Icon), 0);
   NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
@@ -214,7 +307,7 @@ TEST_F(MainWindow, RemoteFreeUpWithDefaultAmountLeavesTheWindowAlone) {
 
   EXPECT_EQ(SendMessageA(window.Handle(), WM_REMOTE_FREEUP, 196610, 0), 0);
   ASSERT_EQ(started.size(), 1u);
-  EXPECT_EQ(started[0].AmountMB, DefaultAmountMB(win32::ReadMemoryStatus().TotalPhysical));
+  EXPECT_EQ(started[0].AmountMB, 512) << "half of 1 GB in all, however little is free";
   EXPECT_EQ(started[0].MaxPasses, 2);
   EXPECT_EQ(started[0].Countdown, 3);
   EXPECT_FALSE(started[0].IdleDetect);
@@ -227,6 +320,119 @@ TEST_F(MainWindow, RemoteFreeUpWithDefaultAmountLeavesTheWindowAlone) {
   // a second request while busy is dropped
   SendMessageA(window.Handle(), WM_REMOTE_FREEUP, PackRemoteWParam(0, 1), 8);
   EXPECT_EQ(started.size(), 1u);
+}
+
+TEST_F(MainWindow, ProgressPostedToAnIdleWindowIsIgnored) {
+  TfrmRamsweep& window = Open();
+  const HWND handle = window.Handle();
+  // every progress message the window takes rewrites its caption: a marker shows none was taken
+  SetWindowTextA(handle, "no progress taken");
+  PostMessageA(handle, WM_FREEUP_COUNTDOWN, 9, 0);
+  PostMessageA(handle, WM_FREEUP_PASS, 4, 0);
+  PostMessageA(handle, WM_FREEUP_IDLE, 2, 0);
+  PostMessageA(handle, WM_FREEUP_DONE, 0, 0);
+  // only the posted progress is handed on here, never a refresh tick
+  MSG message;
+  while (PeekMessageA(&message, handle, WM_FREEUP_DONE, WM_FREEUP_IDLE, PM_REMOVE)) DispatchMessageA(&message);
+  EXPECT_EQ(Caption(handle), "no progress taken");
+  EXPECT_FALSE(window.IsBusy());
+  EXPECT_TRUE(IsWindowEnabled(Item(butAlloc)));
+  EXPECT_TRUE(started.empty());
+  // nor is any of it kept for the next free-up: a request without a countdown starts plainly
+  SendMessageA(handle, WM_REMOTE_FREEUP, PackRemoteWParam(0, 1), 8);
+  ASSERT_EQ(started.size(), 1u);
+  window.UpdateStatusCaption();
+  EXPECT_EQ(State(handle), "Ramsweep Pro - Working");
+}
+
+TEST_F(MainWindow, WorkerThatCannotStartEndsTheFreeUp) {
+  for (const bool throws : {false, true}) {
+    int attempts = 0;
+    TfrmRamsweep::Options options;
+    options.startWorker = [&](const TFreeThread&) -> bool {
+      ++attempts;
+      if (throws) throw std::runtime_error("no thread");
+      return false;
+    };
+    form = TfrmRamsweep::Create(GetModuleHandleA(nullptr), registry, std::move(options));
+    ASSERT_TRUE(form);
+    TfrmRamsweep& window = *form;
+    SendMessageA(Item(lstMem), LB_SETCURSEL, 3, 0);
+    Click(butAlloc);
+    EXPECT_EQ(attempts, 1) << throws;
+    EXPECT_TRUE(WaitUntil([&] { return !window.IsBusy(); }, 5s)) << throws;
+    EXPECT_TRUE(IsWindowEnabled(Item(butAlloc))) << throws;
+    EXPECT_FALSE(GetMenuState(window.TrayMenu(), mnuFree1, MF_BYCOMMAND) & MF_GRAYED) << throws;
+    EXPECT_EQ(State(window.Handle()), "Ramsweep Pro") << throws;
+    // and it is no free-up that holds the window open
+    EXPECT_TRUE(Close()) << throws;
+    form.reset();
+    DrainQuit();
+  }
+}
+
+TEST_F(MainWindow, EnterPressesAllocateAndFreeOnlyOnTheFreeMemoryPage) {
+  TfrmRamsweep& window = Open();
+  window.ShowAtStart(SW_SHOWNORMAL);
+  SendMessageA(Item(lstMem), LB_SETCURSEL, 7, 0);
+  for (int page = 0; page < kPageCount; ++page) {
+    SendMessageA(Item(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
+    NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(window.Handle(), WM_NOTIFY, PageControl1, reinterpret_cast<LPARAM>(&change));
+    // the focus on a control of the page that is no push button, where Enter means the default
+    HWND focus = nullptr;
+    for (const ControlRow& row : MainWindowControls()) {
+      const bool takesFocus = row.kind == Kind::List || row.kind == Kind::Edit || row.kind == Kind::ReadOnly ||
+                              row.kind == Kind::Combo || row.kind == Kind::Track || row.kind == Kind::Check;
+      if (static_cast<int>(row.page) == page && takesFocus && IsWindowEnabled(Item(row.id))) {
+        focus = Item(row.id);
+        break;
+      }
+    }
+    ASSERT_TRUE(focus) << kPageCaptions[page];
+    SetFocus(focus);
+    // as the program's message loop does: the dialog manager sees every key first
+    MSG key{};
+    key.hwnd = focus;
+    key.message = WM_KEYDOWN;
+    key.wParam = VK_RETURN;
+    key.lParam = 0x001C0001;
+    if (!IsDialogMessageA(window.Handle(), &key)) {
+      TranslateMessage(&key);
+      DispatchMessageA(&key);
+    }
+    if (page == static_cast<int>(Page::FreeMemory)) {
+      ASSERT_EQ(started.size(), 1u) << "Enter on the Free Memory page";
+      EXPECT_EQ(started[0].AmountMB, 14);
+      // done again, so a later press would not be dropped as busy
+      SendMessageA(window.Handle(), WM_FREEUP_DONE, 0, 0);
+      ASSERT_FALSE(window.IsBusy());
+    } else {
+      EXPECT_EQ(started.size(), 1u) << "Enter on the " << kPageCaptions[page] << " page";
+      EXPECT_FALSE(window.IsBusy()) << kPageCaptions[page];
+    }
+  }
+}
+
+TEST_F(MainWindow, RefreshTickAddsEachReadingToTheChart) {
+  std::uint64_t available = 300 * kMB;
+  configure = [&](TfrmRamsweep::Options& options) {
+    options.memory = [&] { return win32::MemoryStatus{4096 * kMB, available}; };
+  };
+  TfrmRamsweep& window = Open();
+  // the chart keeps its object with its window, as every window of the program does
+  const auto* chart =
+      reinterpret_cast<const TPerformanceChart*>(GetWindowLongPtrA(Item(PerformanceChart1), GWLP_USERDATA));
+  ASSERT_TRUE(chart);
+  for (std::uint64_t tick = 1; tick <= 3; ++tick) {
+    available = (300 + 7 * tick) * kMB;
+    const ChartValues before = chart->Values();
+    SendMessageA(window.Handle(), WM_TIMER, 1, 0);
+    const ChartValues& after = chart->Values();
+    // the older values move one place on, and the newest is this tick's reading
+    EXPECT_TRUE(std::equal(before.begin() + 1, before.end(), after.begin())) << tick;
+    EXPECT_EQ(after.back(), static_cast<std::int64_t>(available)) << tick;
+  }
 }
 
 TEST_F(MainWindow, PresenceQueryAnswersOnlyTheMagicPair) {
@@ -488,6 +694,39 @@ TEST_F(MainWindow, ThresholdArrowsStepTheWayTheyPoint) {
   EXPECT_EQ(WindowText(Item(txtYellow)), "700");
 }
 
+struct ToolTipSearch {
+  HWND owner;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK FindOwnedToolTips(HWND window, LPARAM parameter) {
+  auto& search = *reinterpret_cast<ToolTipSearch*>(parameter);
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0 && GetWindow(window, GW_OWNER) == search.owner) {
+    search.found.push_back(window);
+  }
+  return TRUE;
+}
+
+// The tip `window`'s tooltip controls show for `control`; empty when none has one for it.
+std::string ToolTipOf(HWND window, HWND control) {
+  ToolTipSearch search{window, {}};
+  EnumThreadWindows(GetWindowThreadProcessId(window, nullptr), &FindOwnedToolTips, reinterpret_cast<LPARAM>(&search));
+  for (HWND tooltip : search.found) {
+    char text[256] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    if (!SendMessageA(tooltip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool))) continue;
+    tool.lpszText = text;
+    SendMessageA(tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return text;
+  }
+  return "";
+}
+
 TEST_F(MainWindow, EveryPageHoldsItsControlsAndHelpTopicsExist) {
   TfrmRamsweep& window = Open();
   // the help page beside the program carries all eight topics
@@ -504,6 +743,11 @@ TEST_F(MainWindow, EveryPageHoldsItsControlsAndHelpTopicsExist) {
     EXPECT_NE(text.str().find(std::string("id=\"") + topic + "\""), std::string::npos) << topic;
   }
   // the idle combo boxes carry their hint, and each page shows only its own controls
+  for (ControlId combo : {cboIdleRegular, cboIdleCritical, cboIdleStartup}) {
+    EXPECT_EQ(ToolTipOf(window.Handle(), Item(combo)), "Details of Idle Detection are specified on the \"Idle\" tab")
+        << combo;
+  }
+  EXPECT_EQ(ToolTipOf(window.Handle(), Item(cboRegular)), "") << "only the idle combo boxes";
   window.ShowAtStart(SW_SHOWNORMAL);
   for (int page = 0; page < kPageCount; ++page) {
     SendMessageA(Item(PageControl1), TCM_SETCURSEL, static_cast<WPARAM>(page), 0);
@@ -523,6 +767,26 @@ TEST_F(MainWindow, EveryPageHoldsItsControlsAndHelpTopicsExist) {
 namespace rsw::test {
 namespace {
 
+// Whether every pixel of `area` in the picture has one colour.
+bool IsFlat(const ScreenCapture& picture, const RECT& area) {
+  const int left = std::max(0, static_cast<int>(area.left)), top = std::max(0, static_cast<int>(area.top));
+  const int right = std::min(picture.width, static_cast<int>(area.right));
+  const int bottom = std::min(picture.height, static_cast<int>(area.bottom));
+  if (left >= right || top >= bottom) return true;
+  const auto at = [&](int x, int y) {
+    return picture.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) +
+                          static_cast<std::size_t>(x)] &
+           0xFFFFFFu;
+  };
+  const std::uint32_t first = at(left, top);
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      if (at(x, y) != first) return false;
+    }
+  }
+  return true;
+}
+
 TEST_F(MainWindow, PictureOfEveryPage) {
   Store("Icon", 1);
   Store("AutoRun", 1);
@@ -535,6 +799,22 @@ TEST_F(MainWindow, PictureOfEveryPage) {
     NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
     SendMessageA(window.Handle(), WM_NOTIFY, PageControl1, reinterpret_cast<LPARAM>(&change));
     RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const auto picture = CaptureWindow(window.Handle());
+    ASSERT_TRUE(picture) << kPageCaptions[page];
+    RECT frame{};
+    GetWindowRect(window.Handle(), &frame);
+    EXPECT_EQ(picture->width, frame.right - frame.left) << kPageCaptions[page];
+    EXPECT_EQ(picture->height, frame.bottom - frame.top) << kPageCaptions[page];
+    // the page it is named after: every control that page shows is drawn where it stands, so none
+    // of their rectangles is one flat colour (as on a blank picture or on another page's body)
+    for (const ControlRow& row : MainWindowControls()) {
+      const HWND control = Item(row.id);
+      if (static_cast<int>(row.page) != page || !IsWindowVisible(control)) continue;
+      RECT bounds{};
+      GetWindowRect(control, &bounds);
+      OffsetRect(&bounds, -frame.left, -frame.top);
+      EXPECT_FALSE(IsFlat(*picture, bounds)) << kPageCaptions[page] << ": control " << row.id << " is not drawn";
+    }
     const std::string path = folder + "page-" + std::to_string(page + 1) + "-" + kPageCaptions[page] + ".bmp";
     EXPECT_TRUE(SaveWindowPicture(window.Handle(), path)) << path;
   }
@@ -777,23 +1057,18 @@ TEST_F(MainWindow, CloseSwitchRefusedByAWriteErrorLeavesTheCommandsUsable) {
   const HWND owner = window.Handle();
   ASSERT_FALSE(IsWindowEnabled(Item(butAlloc)));
 
-  std::atomic<bool> answered{false};
-  std::thread answer([&] {
-    // the error box of the refused close: press OK once it is up
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (std::chrono::steady_clock::now() < deadline) {
-      const HWND box = DialogOwnedBy(owner);
-      if (box && IsWindowVisible(box)) {
+  // the error box of the refused close: press OK once it is up
+  ModalWatch answer(
+      owner,
+      [&] {
+        const HWND box = DialogOwnedBy(owner);
+        if (!box || !IsWindowVisible(box)) return false;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        answered = true;
-        return;
-      }
-      Sleep(20);
-    }
-  });
+        return true;
+      },
+      20s);
   SendMessageA(owner, WM_FREEUP_DONE, 0, 0);
-  answer.join();
-  ASSERT_TRUE(answered) << "the write error was shown";
+  ASSERT_TRUE(answer.Finish()) << "the write error was shown";
   ASSERT_TRUE(IsWindow(owner));
   EXPECT_FALSE(window.IsBusy());
   EXPECT_TRUE(IsWindowEnabled(Item(butAlloc)));

@@ -360,23 +360,20 @@ TEST_F(TrayIcon, RightClickOpensTheMenu) {
   ShowIcon();
   Open();
   std::atomic<bool> seen{false};
-  std::atomic<bool> stop{false};
   const HWND owner = form->Handle();
-  std::thread closer([&] {
-    // the menu is modal on the window's thread: see it, then close it from here
-    while (!stop) {
-      const HWND popup = FindWindowA("#32768", nullptr);
-      if (popup && IsWindowVisible(popup)) {
+  // the menu is modal on the window's thread: see it, then close it from here
+  ModalWatch closer(
+      owner,
+      [&] {
+        const HWND popup = FindWindowA("#32768", nullptr);
+        if (!popup || !IsWindowVisible(popup)) return false;
         seen = true;
         PostMessageA(owner, WM_CANCELMODE, 0, 0);
-        return;
-      }
-      Sleep(20);
-    }
-  });
+        return true;
+      },
+      10s);
   SendMessageA(TrayWindowOf(), WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
-  stop = true;
-  closer.join();
+  EXPECT_TRUE(closer.Finish()) << "no menu was seen within 10 s";
   EXPECT_TRUE(seen);
 }
 
@@ -522,6 +519,35 @@ std::vector<std::uint32_t> ScreenPixels(HWND window) {
   return capture ? capture->pixels : std::vector<std::uint32_t>{};
 }
 
+// Whether the picture shows `icon` at 16 by 16 somewhere: every opaque pixel of the icon in its
+// own colour.
+bool ShowsIcon(const ScreenCapture& picture, HICON icon) {
+  const IconBits bits = ReadIcon(icon);
+  if (bits.colour.empty()) return false;
+  std::vector<std::pair<int, std::uint32_t>> opaque;  // offset in the picture's rows, colour
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 16; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y * 16 + x);
+      if ((bits.mask[i] & 0xFFFFFF) == 0) opaque.emplace_back(y * picture.width + x, bits.colour[i] & 0xFFFFFF);
+    }
+  }
+  if (opaque.empty()) return false;
+  for (int top = 0; top + 16 <= picture.height; ++top) {
+    for (int left = 0; left + 16 <= picture.width; ++left) {
+      const std::size_t origin = static_cast<std::size_t>(top * picture.width + left);
+      bool all = true;
+      for (const auto& [offset, colour] : opaque) {
+        if ((picture.pixels[origin + static_cast<std::size_t>(offset)] & 0xFFFFFF) != colour) {
+          all = false;
+          break;
+        }
+      }
+      if (all) return true;
+    }
+  }
+  return false;
+}
+
 TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
   ShowIcon();
   Store("Background", 1);
@@ -534,10 +560,13 @@ TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
     const char* critical;
     const char* yellow;
     bool background;
+    const char* picture;  // the icon the look is drawn from
   };
   std::vector<std::uint32_t> shown;
-  for (const Look& look : {Look{"green", "500", "3.000", true}, Look{"yellow", "500", "2.000.000.000", true},
-                           Look{"red", "2.000.000.000", "3.000", true}, Look{"green-off", "500", "3.000", false}}) {
+  for (const Look& look :
+       {Look{"green", "500", "3.000", true, "ICON_GREEN"}, Look{"yellow", "500", "2.000.000.000", true, "ICON_YELLOW"},
+        Look{"red", "2.000.000.000", "3.000", true, "ICON_RED"},
+        Look{"green-off", "500", "3.000", false, "ICON_GREEN_O"}}) {
     SetWindowTextA(Item(txtCritical), look.critical);
     SetWindowTextA(Item(txtYellow), look.yellow);
     if (Checked(chkBackground) != look.background) {
@@ -545,9 +574,26 @@ TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
       Click(chkBackground);
     }
     form->RefreshMemoryReading();
-    // the shell draws the icon in its own process: wait until the area shows something new
-    EXPECT_TRUE(WaitUntil([&] { return ScreenPixels(taskbar) != shown; }, 5s)) << look.name;
+    EXPECT_EQ(PictureOfComposed(), look.picture) << look.name;
+    // the shell draws the icon in its own process: wait until the taskbar shows this very icon
+    const HICON icon = form->ComposedTrayIcon();
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          const auto picture = CaptureWindow(taskbar);
+          return picture && ShowsIcon(*picture, icon);
+        },
+        5s))
+        << look.name;
+    if (!shown.empty()) {
+      EXPECT_NE(ScreenPixels(taskbar), shown) << look.name << " looks like the look before";
+    }
     shown = ScreenPixels(taskbar);
+    const auto picture = CaptureWindow(taskbar);
+    ASSERT_TRUE(picture) << look.name;
+    RECT bounds{};
+    GetWindowRect(taskbar, &bounds);
+    EXPECT_EQ(picture->width, bounds.right - bounds.left) << look.name;
+    EXPECT_EQ(picture->height, bounds.bottom - bounds.top) << look.name;
     EXPECT_TRUE(SaveWindowPicture(taskbar, folder + "taskbar-" + look.name + ".bmp")) << look.name;
   }
 }

@@ -247,6 +247,49 @@ long LiveGdiObjects() {
   return count;
 }
 
+namespace {
+
+BOOL CALLBACK EndModalLoop(HWND window, LPARAM) {
+  char name[16] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, "#32770") == 0) PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+  // a menu's loop ends when its owner is told to cancel its modes
+  PostMessageA(window, WM_CANCELMODE, 0, 0);
+  return TRUE;
+}
+
+}  // namespace
+
+ModalWatch::ModalWatch(HWND owner, std::function<bool()> act, std::chrono::milliseconds limit) {
+  const DWORD thread = GetWindowThreadProcessId(owner, nullptr);
+  m_thread = std::thread([this, thread, act = std::move(act), limit] {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!m_stop) {
+      if (act()) {
+        m_done = true;
+        return;
+      }
+      if (std::chrono::steady_clock::now() >= deadline) {
+        // give the thread back to the test, which then fails on Finish
+        while (!m_stop) {
+          EnumThreadWindows(thread, &EndModalLoop, 0);
+          Sleep(200);
+        }
+        return;
+      }
+      Sleep(20);
+    }
+  });
+}
+
+ModalWatch::~ModalWatch() { Finish(); }
+
+bool ModalWatch::Finish() {
+  m_stop = true;
+  if (m_thread.joinable()) m_thread.join();
+  return m_done;
+}
+
 void EndStrayInstances() {
   for (HWND window : MainWindows(0)) {
     DWORD owner = 0;

@@ -3,11 +3,13 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "shell/win32/ScopedHandles.h"
@@ -65,6 +67,26 @@ std::string PictureFolder();
 // Live GDI objects of this process. Wine answers GetGuiResources with 0, but it accepts a GDI
 // handle without its upper (reuse count) half, so probing every 16-bit handle value counts them.
 long LiveGdiObjects();
+
+// Looks, from a helper thread, for a modal box or menu of the thread that owns `owner`, while that
+// thread sits in the box's or menu's own message loop. `act` is tried every 20 ms; it sees the box
+// and deals with it (reads it, closes it), returning true once done. Should it not succeed within
+// `limit`, every dialog of that thread is cancelled and its menus are closed, so a box that never
+// shows or is never recognised fails the test instead of holding the whole run until its limit.
+class ModalWatch {
+ public:
+  ModalWatch(HWND owner, std::function<bool()> act, std::chrono::milliseconds limit);
+  ~ModalWatch();
+  ModalWatch(const ModalWatch&) = delete;
+  ModalWatch& operator=(const ModalWatch&) = delete;
+  // Stops watching: whether `act` succeeded (false after the limit or when stopped before).
+  bool Finish();
+
+ private:
+  std::atomic<bool> m_stop{false};
+  std::atomic<bool> m_done{false};
+  std::thread m_thread;
+};
 
 // A top-level dialog box of `processId` with this title, or nullptr; pumps no messages.
 HWND FindDialogOf(DWORD processId, const std::string& title);
