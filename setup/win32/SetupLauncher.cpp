@@ -8,25 +8,26 @@ namespace rswsetup::win32 {
 
 namespace {
 
-// Paths of every length Windows allows (32,767 characters and the zero).
+// Paths of every length Windows allows (32,767 characters and the zero), on the stack: the
+// program then carries no 64 KB of zeros in its file.
 constexpr DWORD kLongestPath = 32768;
-char g_directory[kLongestPath];
-char g_shortForm[kLongestPath];
 
 }  // namespace
 
 DWORD CurrentDirectoryShortForm(char* out, DWORD capacity) {
   // Both calls answer the size they need, terminator included, when the buffer is too small.
-  const DWORD length = GetCurrentDirectoryA(kLongestPath, g_directory);
+  char directory[kLongestPath];
+  const DWORD length = GetCurrentDirectoryA(kLongestPath, directory);
   if (length == 0 || length >= kLongestPath) return 0;
-  const DWORD shortLength = GetShortPathNameA(g_directory, out, capacity);
+  const DWORD shortLength = GetShortPathNameA(directory, out, capacity);
   return shortLength == 0 || shortLength >= capacity ? 0 : shortLength;
 }
 
 int RunSetupLauncher() {
-  const DWORD directoryLength = CurrentDirectoryShortForm(g_shortForm, kLongestPath);
+  char shortForm[kLongestPath];
+  const DWORD directoryLength = CurrentDirectoryShortForm(shortForm, kLongestPath);
   char path[kPathBuffer];
-  const std::size_t pathLength = WriteInfPath(std::string_view(g_shortForm, directoryLength), path, sizeof path);
+  const std::size_t pathLength = WriteInfPath(std::string_view(shortForm, directoryLength), path, sizeof path);
   bool accepted = false;
   if (pathLength != 0) {
     const auto result =

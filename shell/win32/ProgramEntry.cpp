@@ -18,6 +18,13 @@
 #include "shell/win32/TfrmRamsweep.h"
 #include "shell/win32/Win32Registry.h"
 
+// An exception that escapes everything ends the program. The library's own handler would first
+// write the exception's demangled type to a console this program never has, and brings some 60 KB
+// of demangler and formatted printing along for it.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+
 namespace {
 
 // INSTALL and UNINSTALL run before any window exists, so a failure gets a box of its own and
