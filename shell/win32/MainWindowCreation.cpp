@@ -35,7 +35,7 @@ constexpr COLORREF kChartColor = RGB(128, 0, 0);  // maroon
 
 // A full set of the window's fonts at one DPI.
 struct MainWindowFonts {
-  ScopedFont page, bold, title, link, chart, chartScale;
+  ScopedFont page, bold, title, chart, chartScale;
 };
 
 struct ControlClass {
@@ -150,20 +150,17 @@ bool TfrmRamsweep::CreateFonts() {
   fonts.page.Reset(MakeFont(Scaled(11), "MS Sans Serif"));
   fonts.bold.Reset(MakeFont(Scaled(11), "MS Sans Serif", FW_BOLD));
   fonts.title.Reset(MakeFont(Scaled(29), "Times New Roman", FW_BOLD, true, FF_ROMAN));
-  fonts.link.Reset(MakeFont(Scaled(11), "MS Sans Serif"));
   fonts.chart.Reset(MakeFont(Scaled(12), "Arial", FW_BOLD));
   fonts.chartScale.Reset(MakeFont(Scaled(11), "Arial", FW_BOLD));
-  if (!fonts.page || !fonts.bold || !fonts.title || !fonts.link || !fonts.chart || !fonts.chartScale) return false;
+  if (!fonts.page || !fonts.bold || !fonts.title || !fonts.chart || !fonts.chartScale) return false;
   m_retiredFonts.push_back(std::move(m_font));
   m_retiredFonts.push_back(std::move(m_boldFont));
   m_retiredFonts.push_back(std::move(m_titleFont));
-  m_retiredFonts.push_back(std::move(m_linkFont));
   m_retiredFonts.push_back(std::move(m_chartFont));
   m_retiredFonts.push_back(std::move(m_chartScaleFont));
   m_font = std::move(fonts.page);
   m_boldFont = std::move(fonts.bold);
   m_titleFont = std::move(fonts.title);
-  m_linkFont = std::move(fonts.link);
   m_chartFont = std::move(fonts.chart);
   m_chartScaleFont = std::move(fonts.chartScale);
   return true;
@@ -336,10 +333,7 @@ void TfrmRamsweep::LayoutControls() {
       m_chart->SetFont(m_chartFont.Get(), kChartColor);
       m_chart->SetScaleFont(m_chartScaleFont.Get(), kChartColor);
     } else if (row.id == mdURLLabel1 || row.id == mdURLLabel2) {
-      // the same face in both looks: blue while it acts as a link, the window text otherwise
-      TmdURLLabel& label = *m_linkLabels[row.id == mdURLLabel1 ? 0 : 1];
-      label.SetLinkFont(m_linkFont.Get(), TmdURLLabel::kLinkColor);
-      label.SetPassiveFont(m_linkFont.Get(), GetSysColor(COLOR_WINDOWTEXT));
+      SetLinkLabelFonts(*m_linkLabels[row.id == mdURLLabel1 ? 0 : 1]);
     } else {
       HFONT font = fitted[i] ? fitted[i] : m_font.Get();
       if (row.id == Label15) font = m_boldFont.Get();
@@ -396,16 +390,18 @@ bool TfrmRamsweep::CreateChart(const ControlRow& row) {
   return true;
 }
 
+bool TfrmRamsweep::SetLinkLabelFonts(TmdURLLabel& label) {
+  // the page's face in both looks: blue while it acts as a link, the window text otherwise
+  return label.SetLinkFont(m_font.Get(), TmdURLLabel::kLinkColor) &&
+         label.SetPassiveFont(m_font.Get(), GetSysColor(COLOR_WINDOWTEXT));
+}
+
 bool TfrmRamsweep::CreateLinkLabel(const ControlRow& row) {
   const bool web = row.id == mdURLLabel1;
   auto& label = m_linkLabels[web ? 0 : 1];
   label = TmdURLLabel::Create(m_window, row.id, 0, 0, row.w, row.h);
   if (!label) return false;
-  // the same face in both looks: blue while it acts as a link, the window text otherwise
-  if (!label->SetLinkFont(m_linkFont.Get(), TmdURLLabel::kLinkColor) ||
-      !label->SetPassiveFont(m_linkFont.Get(), GetSysColor(COLOR_WINDOWTEXT))) {
-    return false;
-  }
+  if (!SetLinkLabelFonts(*label)) return false;
   label->SetAlignment(TmdURLLabel::TAlignment::Center);
   label->SetShowPrefix(false);
   label->SetURLAsHint(true);

@@ -153,6 +153,7 @@ class TfrmRamsweep {
   bool CreateChart(const ControlRow& row);
   // The About page's hyperlink labels: the web site and the mail address.
   bool CreateLinkLabel(const ControlRow& row);
+  bool SetLinkLabelFonts(TmdURLLabel& label);
   void PrepareControls();
   void ShowPage(Page page);
 
@@ -262,7 +263,6 @@ class TfrmRamsweep {
   ScopedFont m_font;
   ScopedFont m_boldFont;
   ScopedFont m_titleFont;
-  ScopedFont m_linkFont;
   ScopedFont m_chartFont;
   ScopedFont m_chartScaleFont;
   std::vector<ScopedFont> m_fittedFonts;   // smaller page fonts of labels too long for their row
