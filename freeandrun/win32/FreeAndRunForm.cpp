@@ -9,6 +9,7 @@
 #include "shell/DpiScale.h"
 #include "shell/ErrorText.h"
 #include "shell/win32/Dpi.h"
+#include "shell/win32/Fonts.h"
 #include "shell/win32/ToolTips.h"
 
 namespace rsw::win32 {
@@ -173,11 +174,8 @@ void FreeAndRunForm::Place(const Placed& placed) const {
 
 bool FreeAndRunForm::CreateFonts(int titleHeight) {
   m_titleHeight = titleHeight;
-  ScopedFont body(CreateFontA(-Scaled(11), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
-  ScopedFont title(CreateFontA(-Scaled(titleHeight), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                               "Times New Roman"));
+  ScopedFont body(MakeFont(Scaled(11), "MS Sans Serif"));
+  ScopedFont title(MakeFont(Scaled(titleHeight), "Times New Roman", FW_BOLD));
   if (!body || !title) return false;
   m_font = std::move(body);
   m_titleFont = std::move(title);
