@@ -26,8 +26,4 @@ std::string FreeMenuCaption(int slot, std::string_view amountText);
 // The same amount as the double-click action lists it: "Free up 32 MB".
 std::string IconActionText(std::string_view amountText);
 
-// While a free-up runs the free-up items, the Free-and-Run submenu and "E&xit" are greyed;
-// "&Show Ramsweep Pro" and "&Background Activity" stay.
-constexpr bool FreeUpCommandsEnabled(bool busy) { return !busy; }
-
 }  // namespace rsw

@@ -28,7 +28,6 @@ ControlStates ControlStatesFor(const ControlInputs& in);
 constexpr bool RegularFreeUpsOn(bool background, bool regular) { return background && regular; }
 
 // Show commands as the system numbers them.
-inline constexpr int kShowHide = 0;
 inline constexpr int kShowNormal = 1;
 inline constexpr int kShowMaximized = 3;
 inline constexpr int kShowMinNoActive = 7;
@@ -41,9 +40,6 @@ struct StartShow {
 // How the window first shows: minimised for the start-up free-up, never maximised (it has no
 // maximise button), and hidden again when it starts minimised with the tray icon shown.
 StartShow StartShowFor(bool startMinimised, int processShowCommand, bool iconShown);
-
-// A minimised window with the tray icon shown lives only there.
-constexpr bool HideWhenMinimised(bool iconShown) { return iconShown; }
 
 // At the end of a Windows session the icon goes, if it was there from the start; a session that
 // goes on (another program refused to end it) keeps it.

@@ -31,6 +31,8 @@ bool TfrmRamsweep::CreatePopupMenu1() {
   return true;
 }
 
+// While a free-up runs the free-up items, the Free-and-Run submenu and "E&xit" are greyed;
+// "&Show Ramsweep Pro" and "&Background Activity" stay.
 void TfrmRamsweep::EnableFreeUpCommands(bool enabled) {
   Enable(butAlloc, enabled);
   const UINT state = MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED);

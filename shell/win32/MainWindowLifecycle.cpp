@@ -76,7 +76,8 @@ void TfrmRamsweep::butClose1Click() { PostMessageA(m_window, WM_SYSCOMMAND, SC_M
 void TfrmRamsweep::OnSysCommand(WPARAM command, LPARAM lParam) {
   DefWindowProcA(m_window, WM_SYSCOMMAND, command, lParam);
   const WPARAM kind = command & 0xFFF0;
-  if (kind == SC_MINIMIZE && HideWhenMinimised(Checked(chkShowIcon) && TrayReady)) ShowWindow(m_window, SW_HIDE);
+  // With the tray icon shown, a minimised program lives only there: no taskbar button.
+  if (kind == SC_MINIMIZE && Checked(chkShowIcon) && TrayReady) ShowWindow(m_window, SW_HIDE);
   // the taskbar button restores through here
   if (kind == SC_RESTORE) UndoMaximise();
 }

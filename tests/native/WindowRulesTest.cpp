@@ -102,8 +102,6 @@ TEST(TrayCommands, FreeUpItemsCarryTheirOwnAccessKeys) {
   EXPECT_EQ(FreeMenuCaption(3, "1 MB"), "");
   EXPECT_EQ(FreeMenuCaption(-1, "1 MB"), "");
   EXPECT_EQ(IconActionText("128 MB"), "Free up 128 MB");
-  EXPECT_TRUE(FreeUpCommandsEnabled(false));
-  EXPECT_FALSE(FreeUpCommandsEnabled(true));
 }
 
 }  // namespace
