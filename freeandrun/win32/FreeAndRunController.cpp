@@ -99,7 +99,7 @@ void FreeAndRunController::ManageEntries1Click() {
   RunModal(form->Handle(), m_host.MainWindow());
 }
 
-void FreeAndRunController::Adopt(std::unique_ptr<FreeAndRunForm> form) {
+void FreeAndRunController::Adopt(FormPtr<FreeAndRunForm> form) {
   m_form = std::move(form);
   // closing any form leaves none open
   m_form->OnDestroyed = [this] { m_form.reset(); };

@@ -95,7 +95,7 @@ class FreeAndRunController final : private FreeAndRunPlatform {
   void OpenProgram(const std::string& path) override;
   void Wait(int milliseconds) override;
 
-  void Adopt(std::unique_ptr<FreeAndRunForm> form);
+  void Adopt(FormPtr<FreeAndRunForm> form);
 
   FreeAndRunHost& m_host;
   const uRegistry& m_registry;
@@ -103,7 +103,7 @@ class FreeAndRunController final : private FreeAndRunPlatform {
   Win32Collation m_collation;
   FreeAndRunList m_list;
   FreeAndRunFlow m_flow;
-  std::unique_ptr<FreeAndRunForm> m_form;  // FreeAndRunForm
+  FormPtr<FreeAndRunForm> m_form;  // FreeAndRunForm
 };
 
 }  // namespace rsw::win32

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "shell/DpiScale.h"
@@ -45,12 +46,25 @@ void AppendWide(std::vector<WORD>& out, const char* text) {
 
 }  // namespace
 
-FreeAndRunForm::~FreeAndRunForm() {
+void FormDeleter::operator()(FreeAndRunForm* form) const {
+  if (!form) return;
+  form->DestroyFormWindow();
+  delete form;
+}
+
+void FreeAndRunForm::DestroyFormWindow() {
   OnDestroyed = nullptr;
-  if (m_window) {
-    const HWND window = m_window;
-    DestroyWindow(window);
-  }
+  if (m_window) DestroyWindow(m_window);
+}
+
+FreeAndRunForm::~FreeAndRunForm() {
+  // Only a form deleted without FormDeleter still has its window here. The derived part is gone
+  // already, so the window is cut loose before it ends: a message must never reach this object.
+  if (!m_window) return;
+  const HWND window = std::exchange(m_window, nullptr);
+  std::erase(OpenForms(), window);
+  SetWindowLongPtrA(window, DWLP_USER, 0);
+  DestroyWindow(window);
 }
 
 bool FreeAndRunForm::CreateForm(HWND owner, const char* className, const char* caption, DWORD style, DWORD exStyle,

@@ -6,12 +6,23 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "shell/win32/ScopedHandles.h"
 
 namespace rsw::win32 {
+
+class FreeAndRunForm;
+
+// Deletes a form the way its owner must: the window ends first, while the whole object still
+// answers its messages and runs its own end-of-life steps, and only then the object goes.
+struct FormDeleter {
+  void operator()(FreeAndRunForm* form) const;
+};
+template <class Form>
+using FormPtr = std::unique_ptr<Form, FormDeleter>;
 
 class FreeAndRunForm {
  public:
@@ -20,6 +31,9 @@ class FreeAndRunForm {
   FreeAndRunForm& operator=(const FreeAndRunForm&) = delete;
 
   HWND Handle() const { return m_window; }
+  // Ends the window, if it is still there, while the object is whole: its own OnDestroy runs,
+  // OnDestroyed does not (whoever calls this already knows).
+  void DestroyFormWindow();
   // Shows the form and brings it to the front.
   void BringToFront();
   // Runs once the window is gone, whoever closed it; the owner may destroy this object there.

@@ -5,8 +5,8 @@
 
 namespace rsw::win32 {
 
-std::unique_ptr<TfrmErrorRun> TfrmErrorRun::Create(HWND owner) {
-  std::unique_ptr<TfrmErrorRun> form(new TfrmErrorRun());
+FormPtr<TfrmErrorRun> TfrmErrorRun::Create(HWND owner) {
+  FormPtr<TfrmErrorRun> form(new TfrmErrorRun());
   form->m_appWasVisible = owner && IsWindowVisible(owner);
   if (!form->CreateForm(owner, kClassName, "Program Not Found", WS_POPUP | WS_CAPTION | WS_SYSMENU,
                         WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, 308, 126)) {

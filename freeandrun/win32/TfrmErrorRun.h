@@ -14,7 +14,7 @@ class TfrmErrorRun final : public FreeAndRunForm {
 
   // Notes whether the main window (which carries the taskbar button) is visible, then builds the
   // form; not yet shown. nullptr when it could not be made.
-  static std::unique_ptr<TfrmErrorRun> Create(HWND owner);
+  static FormPtr<TfrmErrorRun> Create(HWND owner);
   bool AppWasVisible() const { return m_appWasVisible; }
 
  private:

@@ -67,9 +67,9 @@ void RunModal(HWND dialog, HWND owner) {
 TfrmManageEntries::TfrmManageEntries(FreeAndRunList& list, const uRegistry& registry, Options options)
     : m_list(list), m_registry(registry), m_options(std::move(options)) {}
 
-std::unique_ptr<TfrmManageEntries> TfrmManageEntries::Create(HWND owner, FreeAndRunList& list,
+FormPtr<TfrmManageEntries> TfrmManageEntries::Create(HWND owner, FreeAndRunList& list,
                                                              const uRegistry& registry, Options options) {
-  std::unique_ptr<TfrmManageEntries> form(new TfrmManageEntries(list, registry, std::move(options)));
+  FormPtr<TfrmManageEntries> form(new TfrmManageEntries(list, registry, std::move(options)));
   form->m_appWasVisible = owner && IsWindowVisible(owner);
   if (!form->CreateForm(owner, kClassName, "Manage Entries in Free and Run Menu", WS_POPUP | WS_CAPTION | WS_SYSMENU,
                         WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kClientWidth, kClientHeight)) {

@@ -52,7 +52,7 @@ class TfrmManageEntries final : public FreeAndRunForm {
   };
 
   // Notes whether the main window is visible, then builds the form; not yet shown.
-  static std::unique_ptr<TfrmManageEntries> Create(HWND owner, FreeAndRunList& list, const uRegistry& registry,
+  static FormPtr<TfrmManageEntries> Create(HWND owner, FreeAndRunList& list, const uRegistry& registry,
                                                    Options options);
 
   bool AppWasVisible() const { return m_appWasVisible; }

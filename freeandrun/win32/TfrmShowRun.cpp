@@ -10,8 +10,8 @@ constexpr int kBevel = 3;
 constexpr int kInner = 1;
 }  // namespace
 
-std::unique_ptr<TfrmShowRun> TfrmShowRun::Create(HWND owner, const std::string& menuText) {
-  std::unique_ptr<TfrmShowRun> form(new TfrmShowRun());
+FormPtr<TfrmShowRun> TfrmShowRun::Create(HWND owner, const std::string& menuText) {
+  FormPtr<TfrmShowRun> form(new TfrmShowRun());
   form->m_menuText = menuText;
   if (!form->CreateForm(owner, kClassName, "Free and Run", WS_POPUP, WS_EX_CONTROLPARENT, kWidth, kHeight)) {
     return nullptr;

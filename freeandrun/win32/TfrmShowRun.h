@@ -15,7 +15,7 @@ class TfrmShowRun final : public FreeAndRunForm {
   static constexpr const char* kClassName = "TfrmShowRun";
 
   // Not yet shown; nullptr when it could not be made.
-  static std::unique_ptr<TfrmShowRun> Create(HWND owner, const std::string& menuText);
+  static FormPtr<TfrmShowRun> Create(HWND owner, const std::string& menuText);
 
  private:
   TfrmShowRun() = default;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "shell/Messages.h"
+#include "wine/FaultNet.h"
 
 namespace rsw::test {
 
@@ -25,12 +26,7 @@ ProgramRun::ProgramRun(const std::string& arguments, int showCommand) {
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = static_cast<WORD>(showCommand);
-  PROCESS_INFORMATION info{};
-  if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-    m_process.Reset(info.hProcess);
-    CloseHandle(info.hThread);
-    m_processId = info.dwProcessId;
-  }
+  Start(nullptr, std::move(commandLine), nullptr, startup);
 }
 
 ProgramRun::ProgramRun(const std::string& executable, const std::string& arguments, const std::string& directory) {
@@ -38,9 +34,22 @@ ProgramRun::ProgramRun(const std::string& executable, const std::string& argumen
   if (!arguments.empty()) commandLine += " " + arguments;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
+  Start(executable.c_str(), std::move(commandLine), directory.empty() ? nullptr : directory.c_str(), startup);
+}
+
+void ProgramRun::Start(const char* application, std::string commandLine, const char* directory,
+                       const STARTUPINFOA& startup) {
+  if (WatchingFaults()) {
+    DebuggedStart start = StartDebugged(application, std::move(commandLine), directory, startup);
+    m_process.Reset(start.process);
+    m_processId = start.processId;
+    m_debugger.Reset(start.debugger);
+    return;
+  }
+  STARTUPINFOA plain = startup;
   PROCESS_INFORMATION info{};
-  if (CreateProcessA(executable.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                     directory.empty() ? nullptr : directory.c_str(), &startup, &info)) {
+  if (CreateProcessA(application, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &plain,
+                     &info)) {
     m_process.Reset(info.hProcess);
     CloseHandle(info.hThread);
     m_processId = info.dwProcessId;
@@ -88,6 +97,8 @@ ProgramRun::~ProgramRun() {
     TerminateProcess(m_process.Get(), 99);
     WaitForSingleObject(m_process.Get(), 5000);
   }
+  // the debugger has heard every fault once the process has ended
+  if (m_debugger) WaitForSingleObject(m_debugger.Get(), 10000);
 }
 
 long ProgramRun::WaitForExit(std::chrono::milliseconds limit) {

@@ -19,7 +19,9 @@ namespace rsw::test {
 // rswpro.exe beside the test program.
 std::string ProgramPath();
 
-// A started rswpro process; ended by force if a test leaves it running.
+// A started rswpro process; ended by force if a test leaves it running. While the fault net
+// watches (the Wine tests), it is debugged with every process it starts, so a fault Wine swallows
+// in any of them fails the running test.
 class ProgramRun {
  public:
   explicit ProgramRun(const std::string& arguments, int showCommand = SW_SHOWNORMAL);
@@ -38,8 +40,11 @@ class ProgramRun {
   HWND WaitForMainWindow(std::chrono::milliseconds limit) const;
 
  private:
+  void Start(const char* application, std::string commandLine, const char* directory, const STARTUPINFOA& startup);
+
   win32::ScopedHandle m_process;
   DWORD m_processId = 0;
+  win32::ScopedHandle m_debugger;  // the thread debugging it, when the fault net watches
 };
 
 // Polls `condition` until it holds or `limit` passes, pumping this thread's messages meanwhile.
