@@ -41,13 +41,16 @@ std::string Lower(std::string text) {
 LONG CALLBACK OnException(EXCEPTION_POINTERS* pointers) {
   const EXCEPTION_RECORD& record = *pointers->ExceptionRecord;
   if (!IsCountedFault(record.ExceptionCode)) return EXCEPTION_CONTINUE_SEARCH;
+  const auto address = reinterpret_cast<std::uintptr_t>(record.ExceptionAddress);
   HMODULE module = nullptr;
+  // (a null address would ask for the program's own module)
   const bool inModule =
+      address >= 0x10000 &&
       GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                          static_cast<LPCSTR>(record.ExceptionAddress), &module) != FALSE;
   if (!inModule || module == GetModuleHandleA(nullptr)) {
-    RecordFault(record.ExceptionCode, reinterpret_cast<std::uintptr_t>(record.ExceptionAddress),
-                GetCurrentProcessId(), inModule ? "the test program" : "outside every module of the test program");
+    RecordFault(record.ExceptionCode, address, GetCurrentProcessId(),
+                inModule ? "inside the test program" : "outside every module of the test program");
   }
   return EXCEPTION_CONTINUE_SEARCH;  // Wine's own handling goes on as it would
 }
