@@ -16,7 +16,9 @@
 
 namespace rsw::win32 {
 
-class TPerformanceChart {
+// final: its window ends in the destructor's body, while the whole object still answers the
+// messages that brings; the part a derived class added would already be gone by then.
+class TPerformanceChart final {
  public:
   // May replace the top of the scale; a top of 0 or less makes the paint fail.
   using TGetMaxY = std::function<void(TPerformanceChart& Sender, std::int64_t& MaxY)>;

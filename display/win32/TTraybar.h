@@ -15,7 +15,9 @@
 
 namespace rsw::win32 {
 
-class TTraybar {
+// final: the destructor cuts its window loose and ends it, so no message reaches the object
+// while it goes; a derived class would add nothing that could rely on its window's last messages.
+class TTraybar final {
  public:
   using TNotifyEvent = std::function<void(TTraybar& Sender)>;
 

@@ -15,7 +15,9 @@
 
 namespace rsw::win32 {
 
-class TmdURLLabel {
+// final: its window ends in the destructor's body, while the whole object still answers the
+// messages that brings; the part a derived class added would already be gone by then.
+class TmdURLLabel final {
  public:
   static constexpr const char* kClassName = "TmdURLLabel";
   static constexpr int kLinkCursorId = 8888;

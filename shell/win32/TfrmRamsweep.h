@@ -53,7 +53,9 @@ struct SettingControl {
 //   display/win32/MainWindowPainting.cpp      page colour, group frames, static controls' colours
 //   freeandrun/win32/MainWindowFreeAndRun.cpp the Free-and-Run submenu, its forms and the launch
 // The rules that need no window live beside them in shell/MainWindowRules.h and display/TrayMenuRules.h.
-class TfrmRamsweep {
+// final: its window ends in the destructor's body, while the whole object still answers the
+// messages that brings; the part a derived class added would already be gone by then.
+class TfrmRamsweep final {
  public:
   // Starts a worker thread with a copy of the given fields; false when none could be started.
   using WorkerStarter = std::function<bool(const TFreeThread&)>;

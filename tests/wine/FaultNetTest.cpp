@@ -51,6 +51,18 @@ INSTANTIATE_TEST_SUITE_P(FaultNet, StartedProgramFault,
                          ::testing::Values(Case{"null-write", false, "inside rsw_fault_fixture.exe"},
                                            Case{"null-call", true, "outside every module of rsw_fault_fixture.exe"}));
 
+// The program's own handler for a pure call ends the process at once (exit code 3), where the
+// static link alone would jump to address 0.
+TEST(FaultNet, APureCallEndsTheProgramAtOnceWithoutAFault) {
+  TakeFaults();
+  {
+    ProgramRun run(FixturePath(), "pure-call", "");
+    ASSERT_TRUE(run.Started());
+    EXPECT_EQ(run.WaitForExit(20s), 3);
+  }
+  EXPECT_TRUE(TakeFaults().empty());
+}
+
 TEST(FaultNet, AStartedProgramWithoutFaultsLeavesNoNote) {
   TakeFaults();
   {
