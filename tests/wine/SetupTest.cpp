@@ -80,7 +80,7 @@ std::string RunLauncherIn(const std::string& folder) {
   HWND box = nullptr;
   WaitUntil(
       [&] {
-        box = FindDialogOf(run.ProcessId(), rswsetup::kSetupTitle);
+        box = FindDialogOf(run.ProcessId(), "Ramsweep Setup");
         return box != nullptr || run.WaitForExit(0ms) != -1;
       },
       15s);
@@ -212,6 +212,9 @@ TEST(ReleaseFolder, InstallsRunsAndUninstallsLeavingNothingBehind) {
     ProgramRun run(installed, "Startup", "");
     const HWND window = run.WaitForMainWindow(20s);
     ASSERT_TRUE(window);
+    // the start-up free-up runs: its countdown shows in the caption for a second at least
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(window).find("Ramsweep Pro - ") != std::string::npos; }, 10s))
+        << WindowText(window);
     long code = -1;
     for (int attempt = 0; attempt < 30 && code == -1; ++attempt) {
       PostMessageA(window, WM_CLOSE, 0, 0);  // refused while the free-up runs
