@@ -157,6 +157,17 @@ void FreeAndRunList::DeleteFreeAndRunEntry(std::int32_t position) {
   SaveFreeAndRunList();
 }
 
+void FreeAndRunList::ReplaceFreeAndRunEntry(std::int32_t position, std::int32_t amountIndex, std::string_view path,
+                                            std::string_view menuText) {
+  LoadFreeAndRunList();
+  if (position < 0 || position >= Count()) return;
+  m_items.erase(m_items.begin() + position);
+  m_items.emplace_back(std::string(menuText), TFreeAndRunObject{std::string(path), ValidAmountIndex(amountIndex)});
+  Sort();
+  m_menuDirty = true;
+  SaveFreeAndRunList();
+}
+
 std::optional<FreeAndRunEntry> FreeAndRunList::GetFreeAndRunEntry(std::int32_t position) const {
   if (position < 0 || position >= Count()) return std::nullopt;
   const auto& item = m_items[static_cast<std::size_t>(position)];

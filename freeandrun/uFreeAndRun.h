@@ -67,6 +67,11 @@ class FreeAndRunList {
   // Removes the entry at `position` (nothing for a position outside the list), marks the menu
   // dirty and saves.
   void DeleteFreeAndRunEntry(std::int32_t position);
+  // A change of the entry at `position`: in memory exactly a removal followed by an addition, but
+  // one save, so a save that fails leaves the stored entry as it was, never gone. Nothing for a
+  // position outside the list.
+  void ReplaceFreeAndRunEntry(std::int32_t position, std::int32_t amountIndex, std::string_view path,
+                              std::string_view menuText);
   std::optional<FreeAndRunEntry> GetFreeAndRunEntry(std::int32_t position) const;
   void ReleaseFreeAndRunList();
 

@@ -3,7 +3,8 @@
 // leaves holds whole entries and one whole list; a save that goes through keeps every entry.
 //
 // Input: records of [kind][name length][name][data length][data], then two bytes: the change at
-// which the save stops (0: it does not).
+// which the save stops (0: it does not). Its lowest bits choose what is saved: the first entry
+// removed (bit 0) or changed (bit 1), else an entry added.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -126,6 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     if (list.Count() > 0 && (stopAt & 1)) {
       list.DeleteFreeAndRunEntry(0);
+    } else if (list.Count() > 0 && (stopAt & 2)) {
+      list.ReplaceFreeAndRunEntry(0, static_cast<std::int32_t>(stopAt) - 100, "C:\\new.exe", "New entry");
     } else {
       list.AddFreeAndRunEntry(static_cast<std::int32_t>(stopAt) - 100, "C:\\new.exe", "New entry");
     }

@@ -189,6 +189,7 @@ void TPerformanceChart::Repaint() {
   // again paints all of it from the values it kept receiving meanwhile.
   if (m_window && IsWindowVisible(m_window) && !IsIconic(GetAncestor(m_window, GA_ROOT))) {
     InvalidateRect(m_window, nullptr, FALSE);
+    ++m_invalidations;
   }
 }
 

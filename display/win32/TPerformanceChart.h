@@ -46,6 +46,8 @@ class TPerformanceChart final {
   // Drops the oldest value, appends `value` as the newest and repaints.
   void AddValue(std::int64_t value);
   const ChartValues& Values() const { return m_values; }
+  // How many times the chart has asked for a paint: none while it cannot be seen.
+  int Invalidations() const { return m_invalidations; }
 
   // Stored, not drawn; setting a different text repaints.
   const std::string& Caption() const { return m_caption; }
@@ -101,6 +103,7 @@ class TPerformanceChart final {
   COLORREF m_dataColor = kDefaultDataColor;
   int m_dpi = 96;
   ChartValues m_values{};
+  int m_invalidations = 0;
 };
 
 }  // namespace rsw::win32

@@ -184,7 +184,8 @@ void TfrmManageEntries::UpdateButtons() {
   const bool selected = Selected() >= 0;
   EnableWindow(Item(butRemove), selected);
   EnableWindow(Item(butChange), selected);
-  EnableWindow(Item(butOK), !Text(txtRun).empty() && !Text(txtDisplay).empty());
+  // a menu text of blanks and control characters only would be dropped at the next start
+  EnableWindow(Item(butOK), !Text(txtRun).empty() && !IsBlankText(Text(txtDisplay)));
 }
 
 void TfrmManageEntries::UpdateDisplayText() {
@@ -243,11 +244,15 @@ void TfrmManageEntries::Button3Click() {
 
 void TfrmManageEntries::butOKClick() {
   const std::string display = Text(txtDisplay);
-  if (Text(txtRun).empty() || display.empty()) return;
+  if (Text(txtRun).empty() || IsBlankText(display)) return;
   int amount = static_cast<int>(SendMessageA(Item(cboFreeUp), CB_GETCURSEL, 0, 0));
   if (amount < 0) amount = 0;
-  if (m_editIndex >= 0) m_list.DeleteFreeAndRunEntry(m_editIndex);
-  m_list.AddFreeAndRunEntry(amount, m_runHint, display);
+  // a change is one save, so a refused write never loses the entry being changed
+  if (m_editIndex >= 0) {
+    m_list.ReplaceFreeAndRunEntry(m_editIndex, amount, m_runHint, display);
+  } else {
+    m_list.AddFreeAndRunEntry(amount, m_runHint, display);
+  }
   FillItemList();
   const int match = LastExactMatch(m_list.MenuTexts(), display);
   SendMessageA(Item(ItemList), LB_SETCURSEL, static_cast<WPARAM>(match), 0);

@@ -259,6 +259,68 @@ TEST_F(FreeAndRunListTest, TenThousandEntries) {
   EXPECT_EQ(Loaded().size(), static_cast<std::size_t>(kEntries + 1));
 }
 
+// A change holds in memory what a removal followed by an addition would: the changed entry sorted
+// in after the entries whose texts compare equal to its new one.
+TEST_F(FreeAndRunListTest, AChangeIsARemovalAndAnAdditionInMemory) {
+  const struct {
+    const char* name;
+    std::int32_t position;
+    std::int32_t amount;
+    const char* text;
+  } cases[] = {
+      {"to a text that sorts first", 2, 5, "aaa"},
+      {"to a text equal to another", 0, 7, "beta"},
+      {"keeping its text", 1, 40, "beta"},
+      {"to an amount outside the table", 1, 99, "Gamma"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    FaultyRegistry changedBackend, expectedBackend;
+    uRegistry changedRegistry(changedBackend), expectedRegistry(expectedBackend);
+    for (const uRegistry* r : {&changedRegistry, &expectedRegistry}) {
+      r->WriteRegString(kKey, "Display 0", "alpha");
+      r->WriteRegString(kKey, "Run 0", "C:\\alpha.exe");
+      r->WriteRegString(kKey, "Display 1", "beta");
+      r->WriteRegString(kKey, "Run 1", "C:\\beta.exe");
+      r->WriteRegString(kKey, "Display 2", "gamma");
+      r->WriteRegString(kKey, "Run 2", "C:\\gamma.exe");
+    }
+    FreeAndRunList changed(changedRegistry, collation, kKey);
+    FreeAndRunList expected(expectedRegistry, collation, kKey);
+    for (FreeAndRunList* list : {&changed, &expected}) {
+      list->LoadFreeAndRunList();
+      list->Sort();
+      list->ClearMenuDirty();
+    }
+    changed.ReplaceFreeAndRunEntry(c.position, c.amount, "C:\\new.exe", c.text);
+    expected.DeleteFreeAndRunEntry(c.position);
+    expected.AddFreeAndRunEntry(c.amount, "C:\\new.exe", c.text);
+    ASSERT_EQ(changed.Count(), 3);
+    for (std::int32_t i = 0; i < 3; ++i)
+      EXPECT_EQ(*changed.GetFreeAndRunEntry(i), *expected.GetFreeAndRunEntry(i)) << i;
+    EXPECT_TRUE(changed.MenuDirty());
+    // and stored so
+    uRegistry plain(changedBackend.Memory());
+    FreeAndRunList fresh(plain, collation, kKey);
+    fresh.LoadFreeAndRunList();
+    fresh.Sort();
+    for (std::int32_t i = 0; i < 3; ++i) EXPECT_EQ(*fresh.GetFreeAndRunEntry(i), *expected.GetFreeAndRunEntry(i)) << i;
+  }
+}
+
+TEST_F(FreeAndRunListTest, AChangeOutsideTheListChangesNothing) {
+  Put("0", "alpha", "C:\\alpha.exe", 1);
+  FreeAndRunList list(registry, collation, kKey);
+  list.LoadFreeAndRunList();
+  list.ClearMenuDirty();
+  const int changes = backend.Changes();
+  for (std::int32_t position : {-1, 1, INT_MAX}) list.ReplaceFreeAndRunEntry(position, 3, "C:\\b.exe", "b");
+  EXPECT_EQ(list.Count(), 1);
+  EXPECT_EQ(*list.GetFreeAndRunEntry(0), (FreeAndRunEntry{"alpha", "C:\\alpha.exe", 1}));
+  EXPECT_FALSE(list.MenuDirty());
+  EXPECT_EQ(backend.Changes(), changes) << "nothing saved";
+}
+
 // ---- a save that stops part way ----
 
 // The old list: entries on numbers the new list moves to, a part of no entry and a foreign value.
@@ -277,8 +339,9 @@ void PutOldList(const uRegistry& r) {
 }
 
 struct SaveCase {
+  enum class Change { Add, Delete, Replace };  // add an entry, delete the first, change the first
   const char* name;
-  bool add;  // add an entry, else delete the first
+  Change change;
   FaultyRegistry::Mode mode;
 };
 
@@ -300,10 +363,10 @@ class InterruptedSave : public FreeAndRunListTest, public ::testing::WithParamIn
   }
 
   void Change(FreeAndRunList& list) {
-    if (GetParam().add) {
-      list.AddFreeAndRunEntry(9, "C:\\new.exe", "New");
-    } else {
-      list.DeleteFreeAndRunEntry(0);
+    switch (GetParam().change) {
+      case SaveCase::Change::Add: list.AddFreeAndRunEntry(9, "C:\\new.exe", "New"); break;
+      case SaveCase::Change::Delete: list.DeleteFreeAndRunEntry(0); break;
+      case SaveCase::Change::Replace: list.ReplaceFreeAndRunEntry(0, 9, "C:\\new.exe", "New"); break;
     }
   }
 };
@@ -312,11 +375,10 @@ TEST_P(InterruptedSave, LeavesWholeEntriesAndOneWholeListWhereverItStops) {
   std::vector<FreeAndRunEntry> oldList{
       {"Old zero", "C:\\old0.exe", 1}, {"Old one", "C:\\old1.exe", 2}, {"Old five", "C:\\old5.exe", 3}};
   std::vector<FreeAndRunEntry> newList = oldList;
-  if (GetParam().add) {
-    newList.push_back({"New", "C:\\new.exe", 9});
-  } else {
+  if (GetParam().change != SaveCase::Change::Add) {
     newList.erase(std::find(newList.begin(), newList.end(), FreeAndRunEntry{"Old five", "C:\\old5.exe", 3}));
   }
+  if (GetParam().change != SaveCase::Change::Delete) newList.push_back({"New", "C:\\new.exe", 9});
   std::sort(oldList.begin(), oldList.end());
   std::sort(newList.begin(), newList.end());
 
@@ -382,12 +444,16 @@ TEST_P(InterruptedSave, LeavesWholeEntriesAndOneWholeListWhereverItStops) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryChange, InterruptedSave,
-                         ::testing::Values(SaveCase{"AddOneRefused", true, FaultyRegistry::Mode::Only},
-                                           SaveCase{"AddStopped", true, FaultyRegistry::Mode::FromThenOn},
-                                           SaveCase{"DeleteOneRefused", false, FaultyRegistry::Mode::Only},
-                                           SaveCase{"DeleteStopped", false, FaultyRegistry::Mode::FromThenOn}),
-                         [](const auto& tpi) { return std::string(tpi.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    EveryChange, InterruptedSave,
+    ::testing::Values(SaveCase{"AddOneRefused", SaveCase::Change::Add, FaultyRegistry::Mode::Only},
+                      SaveCase{"AddStopped", SaveCase::Change::Add, FaultyRegistry::Mode::FromThenOn},
+                      SaveCase{"DeleteOneRefused", SaveCase::Change::Delete, FaultyRegistry::Mode::Only},
+                      SaveCase{"DeleteStopped", SaveCase::Change::Delete, FaultyRegistry::Mode::FromThenOn},
+                      // a change never leaves the changed entry stored neither old nor new
+                      SaveCase{"ReplaceOneRefused", SaveCase::Change::Replace, FaultyRegistry::Mode::Only},
+                      SaveCase{"ReplaceStopped", SaveCase::Change::Replace, FaultyRegistry::Mode::FromThenOn}),
+    [](const auto& tpi) { return std::string(tpi.param.name); });
 
 }  // namespace
 }  // namespace rsw::test

@@ -220,6 +220,21 @@ TEST_F(Dpi, PictureOfEveryPage) {
   SetWindowPos(form->Handle(), HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE);
   for (int page = 0; page < kPageCount; ++page) {
     ShowPageNumber(page);
+    const auto picture = CaptureWindow(form->Handle());
+    ASSERT_TRUE(picture) << kPageCaptions[page];
+    RECT frame{};
+    GetWindowRect(form->Handle(), &frame);
+    EXPECT_EQ(picture->width, frame.right - frame.left) << kPageCaptions[page];
+    EXPECT_EQ(picture->height, frame.bottom - frame.top) << kPageCaptions[page];
+    // every control the page shows is drawn where it stands
+    for (const ControlRow& row : MainWindowControls()) {
+      const HWND control = Item(row.id);
+      if (static_cast<int>(row.page) != page || !IsWindowVisible(control)) continue;
+      RECT bounds{};
+      GetWindowRect(control, &bounds);
+      OffsetRect(&bounds, -frame.left, -frame.top);
+      EXPECT_FALSE(IsFlat(*picture, bounds)) << kPageCaptions[page] << ": control " << row.id << " is not drawn";
+    }
     const std::string path =
         PictureFolder() + Name("page-" + std::to_string(page + 1) + "-" + std::string(kPageCaptions[page]));
     EXPECT_TRUE(SaveWindowPicture(form->Handle(), path)) << path;
@@ -356,8 +371,18 @@ TEST_F(Dpi, PictureOfTheTaskbar) {
   Open();
   const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
   ASSERT_TRUE(taskbar);
-  // the shell draws the icon in its own process: give it a moment to show it
-  WaitUntil([] { return false; }, 1500ms);
+  // the shell draws the icon in its own process: wait until the taskbar shows this very picture
+  // at the small-icon size of this scale
+  const int size = GetSystemMetrics(SM_CXSMICON);
+  const HICON icon = form->ComposedTrayIcon();
+  ASSERT_TRUE(icon);
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        const auto picture = CaptureWindow(taskbar);
+        return picture && ShowsIcon(*picture, icon, size);
+      },
+      5s))
+      << "the icon is not in the taskbar at " << size << " pixels";
   EXPECT_TRUE(SaveWindowPicture(taskbar, PictureFolder() + Name("taskbar")));
 }
 

@@ -318,7 +318,8 @@ TEST_F(InstallWords, InstallOnAnEmptyRegistrySwitchesTheStartupFreeUpOnForThisPr
 TEST_F(InstallWords, InstallWithAutoRunOffOnlyRemovesTheEntry) {
   StoreDword(kSettingsPath, "AutoRun", 0);
   StoreDword(kSettingsPath, "StartupCount", 7);
-  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, "Ramsweep Pro", REG_SZ, "\"C:\\old.exe\" Startup", 22),
+  static constexpr char kOldEntry[] = "\"C:\\old.exe\" Startup";
+  ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kRunKeyPath, "Ramsweep Pro", REG_SZ, kOldEntry, sizeof kOldEntry),
             ERROR_SUCCESS);
   EXPECT_EQ(Run("INSTALL"), 0);
   EXPECT_EQ(StoredText(kRunKeyPath, "Ramsweep Pro"), std::nullopt);

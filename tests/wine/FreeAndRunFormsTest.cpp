@@ -3,8 +3,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,7 @@
 #include "freeandrun/win32/TfrmErrorRun.h"
 #include "freeandrun/win32/TfrmManageEntries.h"
 #include "freeandrun/win32/TfrmShowRun.h"
+#include "native/FaultyRegistry.h"
 #include "shell/Messages.h"
 #include "shell/win32/MainWindowLayout.h"
 #include "shell/win32/Win32Registry.h"
@@ -120,6 +124,24 @@ class FreeAndRunForms : public ::testing::Test {
     Pump();
     EXPECT_TRUE(SaveWindowPicture(window, PictureFolder() + name)) << name;
   }
+  // The form in front, and every control it shows drawn where it stands.
+  static void ExpectEveryControlDrawn(HWND window, const char* name) {
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    const auto picture = CaptureWindow(window);
+    ASSERT_TRUE(picture) << name;
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    for (HWND control = GetWindow(window, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+      if (!IsWindowVisible(control)) continue;
+      RECT bounds{};
+      GetWindowRect(control, &bounds);
+      OffsetRect(&bounds, -frame.left, -frame.top);
+      EXPECT_FALSE(IsFlat(*picture, bounds))
+          << name << ": control " << GetDlgCtrlID(control) << " \"" << Text(control) << "\" is not drawn";
+    }
+  }
 
   win32::Win32Registry backend;
   uRegistry registry{backend};
@@ -189,7 +211,41 @@ TEST_F(FreeAndRunForms, TheSubmenuListsTheEntriesUnderManageEntries) {
   for (int id = win32::ShowRamsweepPro1; id <= win32::mnuExit1; ++id) EXPECT_FALSE(EntryTagOfCommand(id)) << id;
 }
 
+// The user's Start Menu folder as the shell records it, set to a known value for the test and put
+// back as it was afterwards.
+class KnownStartMenuFolder {
+ public:
+  static constexpr const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  explicit KnownStartMenuFolder(const char* folder) {
+    char text[MAX_PATH] = {};
+    DWORD size = sizeof text;
+    m_had = RegGetValueA(HKEY_CURRENT_USER, kShellFolders, "Start Menu", RRF_RT_REG_SZ, nullptr, text, &size) ==
+            ERROR_SUCCESS;
+    m_was = text;
+    Set(folder);
+  }
+  ~KnownStartMenuFolder() {
+    if (m_had) {
+      Set(m_was.c_str());
+    } else {
+      RegDeleteKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Start Menu");
+    }
+  }
+  KnownStartMenuFolder(const KnownStartMenuFolder&) = delete;
+  KnownStartMenuFolder& operator=(const KnownStartMenuFolder&) = delete;
+
+ private:
+  static void Set(const char* folder) {
+    EXPECT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kShellFolders, "Start Menu", REG_SZ, folder,
+                              static_cast<DWORD>(std::strlen(folder) + 1)),
+              ERROR_SUCCESS);
+  }
+  bool m_had = false;
+  std::string m_was;
+};
+
 TEST_F(FreeAndRunForms, ManageEntriesAddChangeAndRemoveThroughItsControls) {
+  const KnownStartMenuFolder startMenu("C:\\Users\\Tester\\Start Menu");
   Host host;
   FreeAndRunList list(registry, collation, kKey);
   list.LoadFreeAndRunList();
@@ -221,7 +277,7 @@ TEST_F(FreeAndRunForms, ManageEntriesAddChangeAndRemoveThroughItsControls) {
   Click(dialog, TfrmManageEntries::Button2);
   EXPECT_EQ(form->ActivePage(), TfrmManageEntries::Page::Edit);
   EXPECT_EQ(Text(item(TfrmManageEntries::lblTitle)), "Add an Entry to the Free and Run Menu");
-  EXPECT_EQ(form->RunPath(), kBrowseHint);
+  EXPECT_EQ(form->RunPath(), "Please select the program to run using the \"Browse\" button");
   SetWindowTextA(item(TfrmManageEntries::txtDisplay), "Typed text");
   EXPECT_FALSE(IsWindowEnabled(item(TfrmManageEntries::butOK)));
   Click(dialog, TfrmManageEntries::butOK);
@@ -233,7 +289,7 @@ TEST_F(FreeAndRunForms, ManageEntriesAddChangeAndRemoveThroughItsControls) {
   nextChoice = folder;
   Click(dialog, TfrmManageEntries::Button3);
   ASSERT_EQ(starts.size(), 1u);
-  EXPECT_EQ(starts[0].folder, registry.ReadRegString(kStartMenuFolderKey, kStartMenuFolderValue, ""));
+  EXPECT_EQ(starts[0].folder, "C:\\Users\\Tester\\Start Menu");
   EXPECT_EQ(starts[0].fileName, "");
   EXPECT_EQ(Text(item(TfrmManageEntries::txtRun)), "");
 
@@ -340,7 +396,9 @@ TEST_F(FreeAndRunForms, AMissingProgramShowsProgramNotFoundUntilClosed) {
   EXPECT_STREQ(className, "TfrmErrorRun");
   EXPECT_EQ(Text(window), "Program Not Found");
   EXPECT_EQ(Text(GetDlgItem(window, TfrmErrorRun::Label1)), "Free And Run");
-  EXPECT_EQ(Text(GetDlgItem(window, TfrmErrorRun::Label2)), kProgramNotFoundText);
+  EXPECT_EQ(Text(GetDlgItem(window, TfrmErrorRun::Label2)),
+            "The program you are trying to run was not found. Please choose \"Manage Entries\" to specify the "
+            "correct location for the program.");
   EXPECT_EQ(Text(GetDlgItem(window, TfrmErrorRun::Button1)), "OK");
   RECT client{};
   GetClientRect(window, &client);
@@ -389,7 +447,8 @@ TEST_F(FreeAndRunForms, AnExistingProgramOpensWhenItsFreeUpEnds) {
   EXPECT_EQ(bounds.right - bounds.left, 280);
   EXPECT_EQ(bounds.bottom - bounds.top, 67);
   EXPECT_EQ(Text(GetDlgItem(window, TfrmShowRun::Label1)), "Free and Run");
-  EXPECT_EQ(Text(GetDlgItem(window, TfrmShowRun::lblProgram)), controller.List().MenuText(0));
+  EXPECT_EQ(Text(GetDlgItem(window, TfrmShowRun::lblProgram)),
+            "Editor && a very long menu text that the progress form must cut at its width rather than wrap");
   Picture(window, "free-and-run-progress.bmp");
   // Esc does not close it, nor does a second click start anything
   Key(window, VK_ESCAPE);
@@ -406,6 +465,363 @@ TEST_F(FreeAndRunForms, AnExistingProgramOpensWhenItsFreeUpEnds) {
   EXPECT_FALSE(IsWindowVisible(host.MainWindow()));
 }
 
+// The dialog over a list of its own, its file dialog answered by `choice`.
+class ManageEntriesDialog : public FreeAndRunForms {
+ protected:
+  void SetUp() override {
+    FreeAndRunForms::SetUp();
+    editor = MakeFile("Editor.exe");
+  }
+  void TearDown() override {
+    form.reset();
+    FreeAndRunForms::TearDown();
+  }
+  // Opens the dialog over `entries` (menu text, amount index), stored in `store`.
+  void OpenOver(const uRegistry& store, const std::vector<std::pair<std::string, int>>& entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const std::string n = std::to_string(i);
+      store.WriteRegString(kKey, "Display " + n, entries[i].first);
+      store.WriteRegString(kKey, "Run " + n, "C:\\Tools\\" + n + ".exe");
+      store.WriteRegInteger(kKey, "Free " + n, entries[i].second);
+    }
+    list = std::make_unique<FreeAndRunList>(store, collation, kKey);
+    list->LoadFreeAndRunList();
+    list->Sort();
+    TfrmManageEntries::Options options;
+    options.selectedAmount = 8;
+    options.chooseFile = [this](const BrowseStart&) { return choice; };
+    form = TfrmManageEntries::Create(host.MainWindow(), *list, registry, options);
+    ASSERT_TRUE(form);
+    dialog = form->Handle();
+    ShowWindow(dialog, SW_SHOW);
+  }
+  HWND ItemOf(int id) const { return GetDlgItem(dialog, id); }
+  std::vector<std::string> ListBoxTexts() const {
+    std::vector<std::string> texts;
+    const HWND box = ItemOf(TfrmManageEntries::ItemList);
+    const int count = static_cast<int>(SendMessageA(box, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+      std::string text(static_cast<std::size_t>(SendMessageA(box, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)), '\0');
+      SendMessageA(box, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+      texts.push_back(text);
+    }
+    return texts;
+  }
+  int Selection() const {
+    return static_cast<int>(SendMessageA(ItemOf(TfrmManageEntries::ItemList), LB_GETCURSEL, 0, 0));
+  }
+  void Select(int position) {
+    SendMessageA(ItemOf(TfrmManageEntries::ItemList), LB_SETCURSEL, static_cast<WPARAM>(position), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(TfrmManageEntries::ItemList, LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(ItemOf(TfrmManageEntries::ItemList)));
+  }
+  // Clicks `id` while an error box of the dialog is expected: returns the box's text, "" when none
+  // came within 10 s.
+  std::string ClickExpectingAnError(int id) {
+    std::string text;
+    ModalWatch answer(
+        dialog,
+        [&] {
+          const HWND box = FindDialogOf(GetCurrentProcessId(), "Ramsweep Pro");
+          if (!box || !IsWindowVisible(box) || GetWindow(box, GW_OWNER) != dialog) return false;
+          text = MessageBoxText(box);
+          PostMessageA(box, WM_COMMAND, IDOK, 0);
+          return true;
+        },
+        10s);
+    Click(dialog, id);
+    EXPECT_TRUE(answer.Finish()) << "no error box of the dialog within 10 s";
+    return text;
+  }
+
+  Host host;
+  std::string editor;
+  std::optional<std::string> choice;
+  std::unique_ptr<FreeAndRunList> list;
+  std::unique_ptr<TfrmManageEntries> form;
+  HWND dialog = nullptr;
+};
+
+// A menu text the next start would drop (nothing but blanks and control characters) is never
+// confirmed; any other character is enough.
+TEST_F(ManageEntriesDialog, OKStaysDisabledWhileTheMenuTextIsBlank) {
+  OpenOver(registry, {});
+  Click(dialog, TfrmManageEntries::Button2);
+  choice = editor;
+  Click(dialog, TfrmManageEntries::Button3);
+  ASSERT_EQ(Text(ItemOf(TfrmManageEntries::txtRun)), "Editor");
+  const struct {
+    const char* text;
+    bool confirms;
+  } cases[] = {
+      {"", false},   {" ", false}, {"   \t  ", false}, {"\x01\x1f ", false},
+      {" x ", true}, {".", true},  {"\xA0", true},     {"  Editor (16 MB)", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("\"") + c.text + "\"");
+    SetWindowTextA(ItemOf(TfrmManageEntries::txtDisplay), c.text);
+    EXPECT_EQ(IsWindowEnabled(ItemOf(TfrmManageEntries::butOK)) != FALSE, c.confirms);
+    if (c.confirms) continue;
+    // neither the button's message nor Enter confirms it
+    Click(dialog, TfrmManageEntries::butOK);
+    Key(ItemOf(TfrmManageEntries::txtDisplay), VK_RETURN);
+    EXPECT_EQ(form->ActivePage(), TfrmManageEntries::Page::Edit);
+    EXPECT_EQ(list->Count(), 0);
+  }
+  // the same rule for a change
+  SetWindowTextA(ItemOf(TfrmManageEntries::txtDisplay), "Editor");
+  Click(dialog, TfrmManageEntries::butOK);
+  ASSERT_EQ(list->Count(), 1);
+  Select(0);
+  Click(dialog, TfrmManageEntries::butChange);
+  SetWindowTextA(ItemOf(TfrmManageEntries::txtDisplay), "  ");
+  EXPECT_FALSE(IsWindowEnabled(ItemOf(TfrmManageEntries::butOK)));
+  Click(dialog, TfrmManageEntries::butOK);
+  EXPECT_EQ(list->GetFreeAndRunEntry(0)->Display, "Editor");
+}
+
+TEST_F(ManageEntriesDialog, TheEditPagesTabOrderAndACancelledBrowse) {
+  OpenOver(registry, {{"Notes", 3}});
+  Select(0);
+  Click(dialog, TfrmManageEntries::butChange);
+  ASSERT_EQ(form->ActivePage(), TfrmManageEntries::Page::Edit);
+  std::vector<int> order;
+  HWND at = ItemOf(TfrmManageEntries::cboFreeUp);
+  for (int i = 0; i < 7; ++i) {
+    order.push_back(GetDlgCtrlID(at));
+    at = GetNextDlgTabItem(dialog, at, FALSE);
+  }
+  // the program's name is read-only and no stop; round to the first again
+  EXPECT_EQ(order,
+            (std::vector<int>{TfrmManageEntries::cboFreeUp, TfrmManageEntries::Button3, TfrmManageEntries::txtDisplay,
+                              TfrmManageEntries::Button4, TfrmManageEntries::butOK, TfrmManageEntries::Button6,
+                              TfrmManageEntries::cboFreeUp}));
+
+  // the file dialog cancelled: nothing changes
+  SetWindowTextA(ItemOf(TfrmManageEntries::txtDisplay), "My notes");
+  choice.reset();
+  Click(dialog, TfrmManageEntries::Button3);
+  EXPECT_EQ(Text(ItemOf(TfrmManageEntries::txtRun)), "0");
+  EXPECT_EQ(form->RunPath(), "C:\\Tools\\0.exe");
+  EXPECT_EQ(Text(ItemOf(TfrmManageEntries::txtDisplay)), "My notes");
+  EXPECT_EQ(SendMessageA(ItemOf(TfrmManageEntries::cboFreeUp), CB_GETCURSEL, 0, 0), 3);
+  EXPECT_EQ(form->ActivePage(), TfrmManageEntries::Page::Edit);
+  EXPECT_TRUE(IsWindowEnabled(ItemOf(TfrmManageEntries::butOK)));
+}
+
+// Remove selects the entry that followed (or the new last one); OK selects the last entry whose
+// text is exactly the one confirmed.
+TEST_F(ManageEntriesDialog, RemoveAndOKSelectAsTheirRulesSay) {
+  OpenOver(registry, {{"Alpha", 0}, {"Bravo", 1}, {"Charlie", 2}, {"Delta", 3}});
+  Select(1);
+  Click(dialog, TfrmManageEntries::butRemove);
+  EXPECT_EQ(ListBoxTexts(), (std::vector<std::string>{"Alpha", "Charlie", "Delta"}));
+  EXPECT_EQ(Selection(), 1) << "the entry that followed";
+  Select(2);
+  Click(dialog, TfrmManageEntries::butRemove);
+  EXPECT_EQ(ListBoxTexts(), (std::vector<std::string>{"Alpha", "Charlie"}));
+  EXPECT_EQ(Selection(), 1) << "the new last entry";
+  EXPECT_TRUE(IsWindowEnabled(ItemOf(TfrmManageEntries::butChange)));
+
+  // a second "Alpha": the one standing later is selected; "charlie" is not "Charlie"
+  choice = editor;
+  for (const char* text : {"Alpha", "charlie"}) {
+    Click(dialog, TfrmManageEntries::Button2);
+    Click(dialog, TfrmManageEntries::Button3);
+    SetWindowTextA(ItemOf(TfrmManageEntries::txtDisplay), text);
+    Click(dialog, TfrmManageEntries::butOK);
+    ASSERT_EQ(form->ActivePage(), TfrmManageEntries::Page::List) << text;
+  }
+  EXPECT_EQ(ListBoxTexts(), (std::vector<std::string>{"Alpha", "Alpha", "Charlie", "charlie"}));
+  EXPECT_EQ(Selection(), 3);
+  const std::string viewer = MakeFile("Viewer.exe");
+  choice = viewer;
+  Click(dialog, TfrmManageEntries::Button2);
+  Click(dialog, TfrmManageEntries::Button3);
+  SetWindowTextA(ItemOf(TfrmManageEntries::txtDisplay), "Alpha");
+  Click(dialog, TfrmManageEntries::butOK);
+  EXPECT_EQ(Selection(), 2);
+  EXPECT_EQ(list->GetFreeAndRunEntry(2)->Run, viewer) << "the one just added stands last of the three";
+}
+
+// A write the registry refuses: the error box, and the list box and the page as they were; what was
+// stored before stays stored, the changed entry included.
+TEST_F(ManageEntriesDialog, ARefusedSaveShowsTheErrorAndLosesNoStoredEntry) {
+  FaultyRegistry faulty;
+  const uRegistry store(faulty);
+  OpenOver(store, {{"Alpha", 0}, {"Bravo", 1}});
+  const std::vector<std::string> shown{"Alpha", "Bravo"};
+  auto stored = [&] {
+    const uRegistry plain(faulty.Memory());
+    FreeAndRunList fresh(plain, collation, kKey);
+    fresh.LoadFreeAndRunList();
+    fresh.Sort();
+    std::vector<FreeAndRunEntry> entries;
+    for (std::int32_t i = 0; i < fresh.Count(); ++i) entries.push_back(*fresh.GetFreeAndRunEntry(i));
+    return entries;
+  };
+  const std::vector<FreeAndRunEntry> before = stored();
+  ASSERT_EQ(before.size(), 2u);
+  // The writes refused from the first one after those a removal of this entry would make: a
+  // change saved as a removal and then an addition would lose the entry there.
+  int removalChanges = 0;
+  {
+    FaultyRegistry scratch;
+    const uRegistry scratchStore(scratch);
+    for (const FreeAndRunEntry& e : before) {
+      const std::string n = e.Display == "Alpha" ? "0" : "1";
+      scratchStore.WriteRegString(kKey, "Display " + n, e.Display);
+      scratchStore.WriteRegString(kKey, "Run " + n, e.Run);
+      scratchStore.WriteRegInteger(kKey, "Free " + n, e.Free);
+    }
+    FreeAndRunList scratchList(scratchStore, collation, kKey);
+    scratchList.LoadFreeAndRunList();
+    scratchList.Sort();
+    const int start = scratch.Changes();
+    scratchList.DeleteFreeAndRunEntry(1);
+    removalChanges = scratch.Changes() - start;
+  }
+  faulty.FailAt(faulty.Changes() + removalChanges + 1, FaultyRegistry::Mode::FromThenOn);
+
+  // a change
+  Select(1);
+  Click(dialog, TfrmManageEntries::butChange);
+  const HWND amounts = ItemOf(TfrmManageEntries::cboFreeUp);
+  SendMessageA(amounts, CB_SETCURSEL, 16, 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(TfrmManageEntries::cboFreeUp, CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(amounts));
+  ASSERT_EQ(Text(ItemOf(TfrmManageEntries::txtDisplay)), "1 (32 MB)");
+  EXPECT_TRUE(ClickExpectingAnError(TfrmManageEntries::butOK).starts_with("Cannot create ")) << "change";
+  EXPECT_EQ(form->ActivePage(), TfrmManageEntries::Page::Edit);
+  EXPECT_EQ(ListBoxTexts(), shown);
+  // the entry being changed is stored, as it was or as changed, never gone; nothing else is
+  const FreeAndRunEntry changed{"1 (32 MB)", "C:\\Tools\\1.exe", 16};
+  const auto afterChange = stored();
+  auto holds = [&](const FreeAndRunEntry& e) {
+    return std::find(afterChange.begin(), afterChange.end(), e) != afterChange.end();
+  };
+  EXPECT_TRUE(holds(before[0]));
+  EXPECT_TRUE(holds(before[1]) || holds(changed)) << "the entry being changed is lost";
+  for (const FreeAndRunEntry& e : afterChange) {
+    EXPECT_TRUE(e == before[0] || e == before[1] || e == changed) << "a mixed entry " << e.Display << " " << e.Free;
+  }
+  EXPECT_EQ(list->MenuTexts(), (std::vector<std::string>{"1 (32 MB)", "Alpha"})) << "memory holds the change";
+  const std::vector<FreeAndRunEntry> beforeAddition = afterChange;
+  faulty.FailAt(faulty.Changes() + 1, FaultyRegistry::Mode::FromThenOn);
+
+  // an addition
+  Click(dialog, TfrmManageEntries::Button4);
+  Click(dialog, TfrmManageEntries::Button2);
+  choice = editor;
+  Click(dialog, TfrmManageEntries::Button3);
+  EXPECT_TRUE(ClickExpectingAnError(TfrmManageEntries::butOK).starts_with("Cannot create ")) << "addition";
+  EXPECT_EQ(form->ActivePage(), TfrmManageEntries::Page::Edit);
+  EXPECT_EQ(ListBoxTexts(), shown);
+  EXPECT_EQ(stored(), beforeAddition);
+
+  // a removal
+  Click(dialog, TfrmManageEntries::Button4);
+  Select(0);
+  EXPECT_TRUE(ClickExpectingAnError(TfrmManageEntries::butRemove).starts_with("Cannot create ")) << "removal";
+  EXPECT_EQ(form->ActivePage(), TfrmManageEntries::Page::List);
+  EXPECT_EQ(ListBoxTexts(), shown) << "not refilled";
+  EXPECT_EQ(Selection(), 0);
+  EXPECT_EQ(stored(), beforeAddition);
+
+  // once the registry takes writes again, the next change stores the list as it is in memory
+  faulty.FailAt(0, FaultyRegistry::Mode::Never);
+  Select(0);
+  Click(dialog, TfrmManageEntries::butRemove);
+  EXPECT_EQ(ListBoxTexts(), list->MenuTexts());
+  const auto after = stored();
+  ASSERT_EQ(static_cast<std::int32_t>(after.size()), list->Count());
+  for (std::int32_t i = 0; i < list->Count(); ++i)
+    EXPECT_EQ(after[static_cast<std::size_t>(i)], *list->GetFreeAndRunEntry(i));
+}
+
+// "&Manage Entries" closes whatever form was open and shows the dialog modally: its owner takes
+// no input until it closes.
+TEST_F(FreeAndRunForms, ManageEntriesIsModalAndReplacesAnEarlierForm) {
+  Host host;
+  win32::FreeAndRunController controller(host, registry, win32::ManageEntries1, kKey);
+  controller.List().AddFreeAndRunEntry(5, TempFolder() + "no such program.exe", "Gone");
+  controller.FreeAndRunItemClick(kFirstEntryTag);
+  ASSERT_TRUE(dynamic_cast<TfrmErrorRun*>(controller.OpenForm()));
+  const HWND earlier = controller.OpenForm()->Handle();
+  const HWND main = host.MainWindow();
+  ASSERT_TRUE(IsWindowEnabled(main));
+
+  bool earlierGone = false, ownerDisabled = false, recorded = false;
+  HWND dialog = nullptr;
+  ModalWatch watch(
+      main,
+      [&] {
+        const HWND open = FindWindowA(TfrmManageEntries::kClassName, nullptr);
+        if (!open || !IsWindowVisible(open)) return false;
+        dialog = open;
+        earlierGone = !IsWindow(earlier);
+        ownerDisabled = !IsWindowEnabled(main);
+        recorded = controller.OpenForm() && controller.OpenForm()->Handle() == open;
+        PostMessageA(open, WM_COMMAND, MAKEWPARAM(TfrmManageEntries::Button1, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(open, TfrmManageEntries::Button1)));
+        return true;
+      },
+      10s);
+  controller.OnCommand(win32::ManageEntries1);  // returns once the dialog has closed
+  ASSERT_TRUE(watch.Finish()) << "no Manage Entries dialog within 10 s";
+  EXPECT_TRUE(earlierGone) << "the earlier form was closed first";
+  EXPECT_TRUE(ownerDisabled) << "modal: the owner was disabled while it was open";
+  EXPECT_TRUE(recorded);
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(IsWindowEnabled(main)) << "enabled again after";
+  EXPECT_EQ(controller.OpenForm(), nullptr);
+}
+
+// The run-progress form's label draws the menu text on one line, centred, and cut at its width:
+// a short text stands in the middle, a long one fills the width instead of leaving its first word
+// alone on a first line.
+TEST_F(FreeAndRunForms, TheProgressLabelIsOneCentredLineCutAtItsWidth) {
+  Host host;
+  const struct {
+    const char* text;
+    bool fills;  // wider than the label
+  } cases[] = {
+      {"Notes", false},
+      {"A WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto form = TfrmShowRun::Create(host.MainWindow(), c.text);
+    ASSERT_TRUE(form);
+    const HWND window = form->Handle();
+    const HWND label = GetDlgItem(window, TfrmShowRun::lblProgram);
+    // cut with an ellipsis rather than clipped
+    EXPECT_EQ(GetWindowLongA(label, GWL_STYLE) & SS_ENDELLIPSIS, SS_ENDELLIPSIS);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    const auto picture = CaptureWindow(label);
+    ASSERT_TRUE(picture);
+    // the ink: every pixel unlike the label's corner
+    const std::uint32_t paper = picture->pixels[0] & 0xFFFFFF;
+    int left = picture->width, right = -1, top = picture->height, bottom = -1;
+    for (int y = 0; y < picture->height; ++y) {
+      for (int x = 0; x < picture->width; ++x) {
+        if ((picture->pixels[static_cast<std::size_t>(y * picture->width + x)] & 0xFFFFFF) == paper) continue;
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+    ASSERT_GE(right, 0) << "nothing drawn";
+    const int leftMargin = left, rightMargin = picture->width - 1 - right;
+    EXPECT_NEAR(leftMargin, rightMargin, 2) << "centred: " << left << ".." << right << " of " << picture->width;
+    if (c.fills) {
+      EXPECT_LT(leftMargin, picture->width / 10) << "one line to the label's edges, not the first word alone";
+    } else {
+      EXPECT_GT(leftMargin, picture->width / 4);
+    }
+  }
+}
+
 TEST_F(FreeAndRunForms, PicturesOfManageEntries) {
   Host host;
   FreeAndRunList list(registry, collation, kKey);
@@ -417,11 +833,30 @@ TEST_F(FreeAndRunForms, PicturesOfManageEntries) {
   auto form = TfrmManageEntries::Create(host.MainWindow(), list, registry, options);
   ASSERT_TRUE(form);
   const HWND dialog = form->Handle();
-  SendMessageA(GetDlgItem(dialog, TfrmManageEntries::ItemList), LB_SETCURSEL, 1, 0);
+  const HWND items = GetDlgItem(dialog, TfrmManageEntries::ItemList);
+  SendMessageA(items, LB_SETCURSEL, 1, 0);
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(TfrmManageEntries::ItemList, LBN_SELCHANGE), 0);
   Picture(dialog, "free-and-run-manage-list.bmp");
+  // the picture shows the list with its second entry selected, ready to be changed
+  ASSERT_EQ(SendMessageA(items, LB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(items, LB_GETCURSEL, 0, 0), 1);
+  char selected[64] = {};
+  SendMessageA(items, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(selected));
+  EXPECT_STREQ(selected, "Editor (16 MB)");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, TfrmManageEntries::butChange)));
+  ExpectEveryControlDrawn(dialog, "list page");
+
   Click(dialog, TfrmManageEntries::butChange);
   Picture(dialog, "free-and-run-manage-edit.bmp");
+  // and the edit page with that entry
+  EXPECT_EQ(form->ActivePage(), TfrmManageEntries::Page::Edit);
+  EXPECT_EQ(Text(GetDlgItem(dialog, TfrmManageEntries::lblTitle)), "Change Entry in the Free and Run Menu");
+  EXPECT_EQ(Text(GetDlgItem(dialog, TfrmManageEntries::cboFreeUp)), "16 MB");
+  EXPECT_EQ(Text(GetDlgItem(dialog, TfrmManageEntries::txtRun)), "Editor");
+  EXPECT_EQ(Text(GetDlgItem(dialog, TfrmManageEntries::txtDisplay)), "Editor (16 MB)");
+  EXPECT_EQ(form->RunPath(), "C:\\Tools\\Editor.exe");
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, TfrmManageEntries::butOK)));
+  ExpectEveryControlDrawn(dialog, "edit page");
 }
 
 }  // namespace

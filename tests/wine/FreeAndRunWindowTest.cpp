@@ -12,6 +12,7 @@
 
 #include "display/win32/TTraybar.h"
 #include "freeandrun/uFreeAndRun.h"
+#include "freeandrun/win32/TfrmManageEntries.h"
 #include "shell/Messages.h"
 #include "wine/MainWindowFixture.h"
 #include "wine/WineTestSupport.h"
@@ -48,54 +49,76 @@ class FreeAndRunWindow : public MainWindow {
   }
   HWND Callback() const { return form->Tray().CallbackWindow(); }
 
-  // Right-clicks the tray icon and, once the menu is up, opens "Free and &Run" with its access key
-  // and picks the first entry below "&Manage Entries" (the separator is skipped).
-  bool ChooseFirstEntryFromTheTrayMenu() {
-    std::atomic<bool> chosen{false};
-    std::thread keys([&] {
-      const auto deadline = std::chrono::steady_clock::now() + 10s;
-      while (std::chrono::steady_clock::now() < deadline) {
-        const HWND popup = VisibleWindowOfClass("#32768");
-        if (popup) {
-          PostMessageA(popup, WM_KEYDOWN, 'R', 0);
-          PostMessageA(popup, WM_CHAR, 'r', 0);
-          Sleep(300);
-          PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
-          Sleep(100);
-          PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
-          chosen = true;
-          return;
-        }
-        Sleep(20);
-      }
-    });
+  // Right-clicks the tray icon and drives the menu by its keys: once the menu is up, "Free and
+  // &Run" by its access key; once that submenu is up, `inSubmenu` (posted to the submenu). True
+  // when every step took place and the menus closed again, all within 10 s; a menu still open then
+  // is closed and the steps count as failed.
+  bool ChooseFromTheFreeAndRunSubmenu(std::initializer_list<WPARAM> inSubmenu) {
+    const std::vector<WPARAM> keys(inSubmenu);
+    int step = 0;
+    ModalWatch watch(
+        form->Handle(),
+        [&] {
+          const std::vector<HWND> menus = VisibleMenus();
+          switch (step) {
+            case 0:
+              if (menus.size() != 1) return false;
+              PostMessageA(menus[0], WM_KEYDOWN, 'R', 0);
+              PostMessageA(menus[0], WM_CHAR, 'r', 0);
+              step = 1;
+              return false;
+            case 1:
+              // the submenu is the second menu window
+              if (menus.size() != 2) return false;
+              for (HWND menu : menus) {
+                if (menu == FirstMenu()) continue;
+                for (WPARAM key : keys) PostMessageA(menu, WM_KEYDOWN, key, 0);
+              }
+              step = 2;
+              return false;
+            default: return menus.empty();
+          }
+        },
+        10s);
     SendMessageA(Callback(), WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
-    keys.join();
-    return chosen;
+    return watch.Finish();
   }
+  bool ChooseFirstEntryFromTheTrayMenu() { return ChooseFromTheFreeAndRunSubmenu({VK_DOWN, VK_RETURN}); }
 
   // Sends a tray notification; a menu that opens instead is closed again and reported.
   bool NotifyOpensAMenu(LPARAM mouse) {
-    std::atomic<bool> menu{false};
-    std::atomic<bool> done{false};
-    const HWND owner = form->Handle();
-    std::thread watch([&] {
-      const auto deadline = std::chrono::steady_clock::now() + 2s;
-      while (!done && std::chrono::steady_clock::now() < deadline) {
-        if (VisibleWindowOfClass("#32768")) {
-          menu = true;
-          PostMessageA(owner, WM_CANCELMODE, 0, 0);
-          return;
-        }
-        Sleep(20);
-      }
-    });
+    bool menu = false;
+    ModalWatch watch(
+        form->Handle(),
+        [&] {
+          if (!menu && VisibleMenus().empty()) return false;
+          if (!menu) {
+            menu = true;
+            m_firstMenu = nullptr;
+            PostMessageA(form->Handle(), WM_CANCELMODE, 0, 0);
+          }
+          return VisibleMenus().empty();
+        },
+        10s);
     SendMessageA(Callback(), WM_TRAYNOTIFY, 1, mouse);
-    done = true;
-    watch.join();
+    const bool closed = watch.Finish();
+    EXPECT_TRUE(!menu || closed) << "a menu opened and did not close again";
     return menu;
   }
 
+  // The visible menu windows, the first one seen first.
+  std::vector<HWND> VisibleMenus() {
+    std::vector<HWND> menus;
+    for (HWND at = FindWindowExA(nullptr, nullptr, "#32768", nullptr); at;
+         at = FindWindowExA(nullptr, at, "#32768", nullptr)) {
+      if (IsWindowVisible(at)) menus.push_back(at);
+    }
+    if (menus.size() == 1) m_firstMenu = menus[0];
+    return menus;
+  }
+  HWND FirstMenu() const { return m_firstMenu; }
+
+  HWND m_firstMenu = nullptr;
   std::vector<std::string> m_files;
 };
 
@@ -121,11 +144,11 @@ TEST_F(FreeAndRunWindow, AnEntryFromTheTrayMenuRunsItsProgramOnceThePassesAreOve
   ASSERT_TRUE(progress) << "the run-progress form shows while it works";
   EXPECT_EQ(WindowText(GetDlgItem(progress, 102)), "&Notes");
 
-  // the passes: nothing opens yet
+  // the passes: nothing opens yet (the launch would have closed the form at once)
   for (WPARAM pass : {0, 1, 2}) PostMessageA(main, WM_FREEUP_PASS, pass, 0);
-  WaitUntil([] { return false; }, 500ms);
-  EXPECT_FALSE(Exists(marker));
-  EXPECT_EQ(State(main), "Ramsweep Pro - Working (3)");
+  EXPECT_TRUE(WaitUntil([&] { return State(main) == "Ramsweep Pro - Working (3)"; }, 5s)) << State(main);
+  EXPECT_TRUE(IsWindow(progress)) << "the program was opened before the free-up ended";
+  EXPECT_TRUE(window.IsBusy());
 
   // the end of the free-up opens the program; the form goes and no taskbar button is left
   PostMessageA(main, WM_FREEUP_DONE, 0, 0);
@@ -165,6 +188,38 @@ TEST_F(FreeAndRunWindow, AMissingProgramShowsItsDialogWhichTheTrayIconsClicksBri
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(dialog); }, 5s));
   EXPECT_TRUE(NotifyOpensAMenu(WM_RBUTTONUP));
   EXPECT_FALSE(IsWindowVisible(main));
+}
+
+// "&Manage Entries", the first item of the submenu, opens the dialog modally: the main window
+// takes no input while it is open, and does again once it has closed.
+TEST_F(FreeAndRunWindow, ManageEntriesFromTheTrayMenuIsModalToTheMainWindow) {
+  Store("Icon", 1);
+  StoreEntry(0, "&Notes", TempFolder() + "no such program.exe", 3);
+  TfrmRamsweep& window = Open();
+  const HWND main = window.Handle();
+  ASSERT_TRUE(IsWindowEnabled(main));
+
+  ASSERT_TRUE(ChooseFromTheFreeAndRunSubmenu({VK_RETURN})) << "the menu's keys";
+  // the menu's command arrives as a message; the dialog's own loop runs inside its handling
+  bool ownerDisabled = false;
+  HWND dialog = nullptr;
+  ModalWatch watch(
+      main,
+      [&] {
+        const HWND open = VisibleWindowOfClass("TfrmManageEntries");
+        if (!open) return false;
+        dialog = open;
+        ownerDisabled = !IsWindowEnabled(main);
+        PostMessageA(open, WM_COMMAND, MAKEWPARAM(win32::TfrmManageEntries::Button1, BN_CLICKED), 0);  // Close
+        return true;
+      },
+      10s);
+  WaitUntil([&] { return dialog != nullptr && !IsWindow(dialog); }, 10s);
+  ASSERT_TRUE(watch.Finish()) << "no Manage Entries dialog within 10 s";
+  EXPECT_TRUE(ownerDisabled) << "the main window took input while the dialog was open";
+  EXPECT_FALSE(IsWindow(dialog));
+  EXPECT_TRUE(IsWindowEnabled(main)) << "enabled again after";
+  EXPECT_TRUE(started.empty());
 }
 
 }  // namespace

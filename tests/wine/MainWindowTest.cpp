@@ -626,6 +626,43 @@ TEST_F(MainWindow, RunWithWindowsIsWrittenAndRemovedAtOnce) {
   EXPECT_FALSE(IsWindowEnabled(Item(cboAutoRun)));
 }
 
+// Everything inside the "Startup Options" frame (the labels, the amount, the two up-downs with
+// their edits, the idle choice) follows "Run automatically with Windows"; the check box, the
+// frame and the page's buttons stay enabled.
+TEST_F(MainWindow, TheStartupOptionsFollowRunWithWindows) {
+  Store("AutoRun", 1);
+  Open();
+  RECT frame{};
+  GetWindowRect(Item(grpStartupOptions), &frame);
+  std::vector<ControlId> inside, outside;
+  for (const ControlRow& row : MainWindowControls()) {
+    if (row.page != Page::Startup || row.id == grpStartupOptions) continue;
+    RECT r{};
+    GetWindowRect(Item(row.id), &r);
+    const bool within =
+        r.left >= frame.left && r.right <= frame.right && r.top >= frame.top && r.bottom <= frame.bottom;
+    (within ? inside : outside).push_back(row.id);
+  }
+  for (ControlId named : {cboAutoRun, udAutoTimes, udAutoDelay, cboIdleStartup, Edit4, Edit6, labAutoFreeUp,
+                          labAutoNotMore, labAutoWait, labAutoUse, labAutoIdle, labAutoTimes, labAutoSeconds}) {
+    EXPECT_NE(std::find(inside.begin(), inside.end(), named), inside.end()) << "control " << named << " in the frame";
+  }
+  auto expectEnabled = [&](bool on, const char* when) {
+    for (ControlId id : inside) {
+      EXPECT_EQ(IsWindowEnabled(Item(id)) != FALSE, on)
+          << when << ": control " << id << " \"" << WindowText(Item(id)) << "\"";
+    }
+    for (ControlId id : outside) EXPECT_TRUE(IsWindowEnabled(Item(id))) << when << ": control " << id;
+    EXPECT_TRUE(IsWindowEnabled(Item(grpStartupOptions))) << when;
+  };
+  expectEnabled(true, "loaded on");
+  for (bool on : {false, true, false}) {
+    SendMessageA(Item(chkAutoRun), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+    Click(chkAutoRun);
+    expectEnabled(on, on ? "switched on" : "switched off");
+  }
+}
+
 TEST_F(MainWindow, ShowInTitleAndItsLabel) {
   TfrmRamsweep& window = Open();
   SendMessageA(Item(chkCaption), BM_SETCHECK, BST_UNCHECKED, 0);
@@ -766,26 +803,6 @@ TEST_F(MainWindow, EveryPageHoldsItsControlsAndHelpTopicsExist) {
 
 namespace rsw::test {
 namespace {
-
-// Whether every pixel of `area` in the picture has one colour.
-bool IsFlat(const ScreenCapture& picture, const RECT& area) {
-  const int left = std::max(0, static_cast<int>(area.left)), top = std::max(0, static_cast<int>(area.top));
-  const int right = std::min(picture.width, static_cast<int>(area.right));
-  const int bottom = std::min(picture.height, static_cast<int>(area.bottom));
-  if (left >= right || top >= bottom) return true;
-  const auto at = [&](int x, int y) {
-    return picture.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) +
-                          static_cast<std::size_t>(x)] &
-           0xFFFFFFu;
-  };
-  const std::uint32_t first = at(left, top);
-  for (int y = top; y < bottom; ++y) {
-    for (int x = left; x < right; ++x) {
-      if (at(x, y) != first) return false;
-    }
-  }
-  return true;
-}
 
 TEST_F(MainWindow, PictureOfEveryPage) {
   Store("Icon", 1);

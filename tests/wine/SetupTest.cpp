@@ -11,6 +11,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -80,7 +81,7 @@ std::string RunLauncherIn(const std::string& folder) {
   HWND box = nullptr;
   WaitUntil(
       [&] {
-        box = FindDialogOf(run.ProcessId(), rswsetup::kSetupTitle);
+        box = FindDialogOf(run.ProcessId(), "Ramsweep Setup");
         return box != nullptr || run.WaitForExit(0ms) != -1;
       },
       15s);
@@ -212,6 +213,22 @@ TEST(ReleaseFolder, InstallsRunsAndUninstallsLeavingNothingBehind) {
     ProgramRun run(installed, "Startup", "");
     const HWND window = run.WaitForMainWindow(20s);
     ASSERT_TRUE(window);
+    // the start-up free-up runs with what the install stored: a one-second countdown, one pass
+    std::set<std::string> states;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          const std::string caption = WindowText(window);
+          const std::string state = caption.substr(std::min(caption.find("Ramsweep Pro"), caption.size()));
+          states.insert(state);
+          return state == "Ramsweep Pro" && states.size() > 1;
+        },
+        30s));
+    EXPECT_TRUE(std::any_of(states.begin(), states.end(), [](const std::string& s) { return s != "Ramsweep Pro"; }))
+        << "no free-up seen";
+    for (const std::string& state : states) {
+      EXPECT_TRUE(state == "Ramsweep Pro" || state == "Ramsweep Pro - Waiting (1)" || state == "Ramsweep Pro - Working")
+          << state;
+    }
     long code = -1;
     for (int attempt = 0; attempt < 30 && code == -1; ++attempt) {
       PostMessageA(window, WM_CLOSE, 0, 0);  // refused while the free-up runs

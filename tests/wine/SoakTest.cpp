@@ -67,7 +67,14 @@ TEST(Soak, TenThousandRequestsWhileAFreeUpRunsStartNothingMore) {
 
   for (int i = 0; i < 10000; ++i) {
     const WPARAM request = PackRemoteWParam(i % 3, 1 + i % 20);
-    while (!PostMessageA(window, WM_REMOTE_FREEUP, request, i % 600)) Sleep(1);  // a full queue drains
+    // a full queue drains; a program that stopped taking messages fails the test instead
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
+    bool posted = false;
+    while (!(posted = PostMessageA(window, WM_REMOTE_FREEUP, request, i % 600)) &&
+           std::chrono::steady_clock::now() < deadline) {
+      Sleep(1);
+    }
+    ASSERT_TRUE(posted) << "request " << i << " found the queue full for 10 s (error " << GetLastError() << ")";
   }
   EXPECT_TRUE(Answers(window)) << "responsive behind the flood";
   EXPECT_EQ(ThreadsOf(run.ProcessId()), busyThreads) << "still exactly one worker";
@@ -180,23 +187,22 @@ TEST_F(UnwritableSettingsKey, CloseShowsTheErrorStaysOpenAndLosesNothing) {
   SendMessageA(Item(UpDown1), UDM_SETPOS32, 0, 12);
 
   std::string boxText;
-  std::atomic<bool> stop{false};
-  std::thread answer([&] {
-    while (!stop) {
-      const HWND box = FindWindowA("#32770", nullptr);
-      char text[512] = {};
-      if (box && IsWindowVisible(box) && GetWindow(box, GW_OWNER) == owner &&
-          GetDlgItemTextA(box, 0xFFFF, text, sizeof text) > 0) {
+  ModalWatch answer(
+      owner,
+      [&] {
+        const HWND box = FindWindowA("#32770", nullptr);
+        char text[512] = {};
+        if (!box || !IsWindowVisible(box) || GetWindow(box, GW_OWNER) != owner ||
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text) <= 0) {
+          return false;
+        }
         boxText = text;
         PostMessageA(box, WM_COMMAND, IDOK, 0);
-        return;
-      }
-      Sleep(20);
-    }
-  });
+        return true;
+      },
+      10s);
   const bool closed = Close();
-  stop = true;
-  answer.join();
+  EXPECT_TRUE(answer.Finish()) << "no error box of the window within 10 s";
   EXPECT_FALSE(closed) << "the close did not take place";
   EXPECT_TRUE(boxText.starts_with("Cannot create ")) << boxText;
   EXPECT_TRUE(boxText.find("Ramsweep Pro") != std::string::npos) << boxText;
@@ -282,13 +288,24 @@ TEST(FreeAndRunSaveSoak, AProcessKilledWhileSavingLeavesTheOldOrTheNewListWhole)
       registry.WriteRegString(key, "Run " + n, PathOf(text));
       registry.WriteRegInteger(key, "Free " + n, i % 41);
     }
-    std::string command = "\"" + saver + "\" \"" + key + "\"";
+    const std::string eventName = "RswSaverWrote-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(run);
+    const win32::ScopedHandle wrote(CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
+    ASSERT_TRUE(wrote);
+    std::string command = "\"" + saver + "\" \"" + key + "\" " + eventName;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
     ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
     win32::ScopedHandle process(info.hProcess), thread(info.hThread);
+    // the random moment falls inside the saving: it starts once the first value is written
+    const HANDLE started[] = {wrote.Get(), process.Get()};
+    const DWORD first = WaitForMultipleObjects(2, started, FALSE, 30000);
+    if (first != WAIT_OBJECT_0) TerminateProcess(process.Get(), 9);
+    ASSERT_EQ(first, WAIT_OBJECT_0) << "the saver wrote nothing (it ended, or 30 s passed)";
     Sleep(std::uniform_int_distribution<DWORD>(300, 2500)(random));
+    DWORD exitCode = 0;
+    ASSERT_TRUE(GetExitCodeProcess(process.Get(), &exitCode));
+    EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE)) << "the saver was still saving when it was killed";
     TerminateProcess(process.Get(), 9);
     WaitForSingleObject(process.Get(), 10000);
 

@@ -519,35 +519,6 @@ std::vector<std::uint32_t> ScreenPixels(HWND window) {
   return capture ? capture->pixels : std::vector<std::uint32_t>{};
 }
 
-// Whether the picture shows `icon` at 16 by 16 somewhere: every opaque pixel of the icon in its
-// own colour.
-bool ShowsIcon(const ScreenCapture& picture, HICON icon) {
-  const IconBits bits = ReadIcon(icon);
-  if (bits.colour.empty()) return false;
-  std::vector<std::pair<int, std::uint32_t>> opaque;  // offset in the picture's rows, colour
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 16; ++x) {
-      const std::size_t i = static_cast<std::size_t>(y * 16 + x);
-      if ((bits.mask[i] & 0xFFFFFF) == 0) opaque.emplace_back(y * picture.width + x, bits.colour[i] & 0xFFFFFF);
-    }
-  }
-  if (opaque.empty()) return false;
-  for (int top = 0; top + 16 <= picture.height; ++top) {
-    for (int left = 0; left + 16 <= picture.width; ++left) {
-      const std::size_t origin = static_cast<std::size_t>(top * picture.width + left);
-      bool all = true;
-      for (const auto& [offset, colour] : opaque) {
-        if ((picture.pixels[origin + static_cast<std::size_t>(offset)] & 0xFFFFFF) != colour) {
-          all = false;
-          break;
-        }
-      }
-      if (all) return true;
-    }
-  }
-  return false;
-}
-
 TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
   ShowIcon();
   Store("Background", 1);
@@ -580,7 +551,7 @@ TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
     EXPECT_TRUE(WaitUntil(
         [&] {
           const auto picture = CaptureWindow(taskbar);
-          return picture && ShowsIcon(*picture, icon);
+          return picture && ShowsIcon(*picture, icon, 16);
         },
         5s))
         << look.name;
@@ -622,23 +593,24 @@ TEST(TraybarMenu, ThePopupMenuDeliversTheChosenCommandToTheOwner) {
 
   std::atomic<bool> seen{false};
   std::atomic<HWND> foreground{nullptr};
-  std::thread chooser([&] {
-    // the menu is modal on this thread: once it is up, choose its second item by its access key
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (std::chrono::steady_clock::now() < deadline) {
-      const HWND popup = FindWindowA("#32768", nullptr);
-      if (popup && IsWindowVisible(popup)) {
+  // the menu is modal on this thread: once it is up, choose its second item by its access key;
+  // done when it has closed again (a menu still open after 10 s is closed, and the test fails)
+  ModalWatch chooser(
+      owner.Get(),
+      [&] {
+        const HWND popup = FindWindowA("#32768", nullptr);
+        const bool shown = popup && IsWindowVisible(popup);
+        if (seen) return !shown;
+        if (!shown) return false;
         seen = true;
         foreground = GetForegroundWindow();
         PostMessageA(popup, WM_KEYDOWN, 'S', 0);
         PostMessageA(popup, WM_CHAR, 's', 0);
-        return;
-      }
-      Sleep(20);
-    }
-  });
+        return false;
+      },
+      10s);
   SendMessageA(tray->CallbackWindow(), WM_TRAYNOTIFY, 1, WM_RBUTTONUP);
-  chooser.join();
+  EXPECT_TRUE(chooser.Finish()) << "the menu did not open and close again within 10 s";
   ASSERT_TRUE(seen) << "the menu opened";
   EXPECT_EQ(foreground.load(), tray->CallbackWindow()) << "its window in front first";
   MSG message;

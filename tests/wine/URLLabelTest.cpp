@@ -3,8 +3,11 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -140,6 +143,44 @@ TEST_F(URLLabelTest, FontsAreCopiesAndTheShownOneChangesWithTheLabelType) {
   EXPECT_EQ(label->ShownColor(), GetSysColor(COLOR_WINDOWTEXT));
 }
 
+// The text the real tooltip holds for the label: asked of every tooltip window of this thread
+// that has the label as a tool; nullopt when none has.
+BOOL CALLBACK CollectTooltips(HWND window, LPARAM found) {
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpiA(name, TOOLTIPS_CLASSA) == 0) reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  return TRUE;
+}
+
+std::optional<std::string> TooltipTextOf(HWND label) {
+  std::vector<HWND> tooltips;
+  EnumThreadWindows(GetCurrentThreadId(), &CollectTooltips, reinterpret_cast<LPARAM>(&tooltips));
+  for (HWND tooltip : tooltips) {
+    char text[256] = {};
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = GetParent(label);
+    tool.uId = reinterpret_cast<UINT_PTR>(label);
+    if (!SendMessageA(tooltip, TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&tool))) continue;
+    tool.lpszText = text;
+    SendMessageA(tooltip, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return std::string(text);
+  }
+  return std::nullopt;
+}
+
+TEST_F(URLLabelTest, TheTooltipShowsTheAddressUntilURLAsHintIsOff) {
+  EXPECT_EQ(TooltipTextOf(label->Handle()), "www.vondrel-aske.example/ramsweep");
+  label->SetURLAsHint(false);
+  EXPECT_EQ(TooltipTextOf(label->Handle()), "") << "no tip once the address is not the hint";
+  label->SetShowPrefix(true);
+  EXPECT_EQ(TooltipTextOf(label->Handle()), "");
+  label->SetURLAsHint(true);
+  EXPECT_EQ(TooltipTextOf(label->Handle()), "https://www.vondrel-aske.example/ramsweep");
+  label->SetURL("mailto:ramsweep@vondrel-aske.example");
+  EXPECT_EQ(TooltipTextOf(label->Handle()), "mailto:ramsweep@vondrel-aske.example");
+}
+
 // A file type registered by the test itself, removed afterwards.
 class RegisteredTestType : public ::testing::Test {
  protected:
@@ -170,6 +211,74 @@ TEST_F(RegisteredTestType, FindOpenCommandReadsTheRealRegistry) {
   EXPECT_EQ(FindOpenCommand(registry, ".rswprotest3"), "");
   EXPECT_EQ(FindOpenCommand(registry, ".rswprotest-none"), "");
   EXPECT_EQ(FindOpenCommand(registry, ""), "");
+}
+
+// The open commands of ".html" and ".htm" as the test sets them, the prefix's own put back
+// afterwards.
+class LinkHandlers : public ::testing::Test {
+ protected:
+  static constexpr const char* kBackup = "Software\\RamsweepProTests\\LinkHandlers";
+  static constexpr const char* kTypes[] = {".html", ".htm"};
+
+  void SetUp() override {
+    RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
+    for (int i = 0; i < 2; ++i) {
+      HKEY type = nullptr;
+      m_had[i] = RegOpenKeyExA(HKEY_CLASSES_ROOT, kTypes[i], 0, KEY_READ, &type) == ERROR_SUCCESS;
+      if (!m_had[i]) continue;
+      HKEY backup = nullptr;
+      const std::string path = std::string(kBackup) + "\\" + kTypes[i];
+      ASSERT_EQ(
+          RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &backup, nullptr),
+          ERROR_SUCCESS);
+      const LONG copied = RegCopyTreeA(type, nullptr, backup);
+      RegCloseKey(backup);
+      RegCloseKey(type);
+      ASSERT_EQ(copied, ERROR_SUCCESS) << kTypes[i];
+      RegDeleteTreeA(HKEY_CLASSES_ROOT, kTypes[i]);
+    }
+  }
+  void TearDown() override {
+    for (int i = 0; i < 2; ++i) {
+      RegDeleteTreeA(HKEY_CLASSES_ROOT, kTypes[i]);
+      if (!m_had[i]) continue;
+      HKEY type = nullptr, backup = nullptr;
+      const std::string path = std::string(kBackup) + "\\" + kTypes[i];
+      if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kTypes[i], 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &type, nullptr) ==
+              ERROR_SUCCESS &&
+          RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &backup) == ERROR_SUCCESS) {
+        EXPECT_EQ(RegCopyTreeA(backup, nullptr, type), ERROR_SUCCESS) << kTypes[i] << " put back";
+      }
+      if (backup) RegCloseKey(backup);
+      if (type) RegCloseKey(type);
+    }
+    RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
+    RegDeleteTreeA(HKEY_CLASSES_ROOT, "RamsweepProTestPage");
+  }
+  static void Set(const char* key, const char* text) {
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CLASSES_ROOT, key, nullptr, REG_SZ, text, static_cast<DWORD>(strlen(text) + 1)),
+              ERROR_SUCCESS);
+  }
+
+  bool m_had[2] = {false, false};
+};
+
+// A web link needs an open command for both page types, found directly or through the type's
+// class; mail needs neither.
+TEST_F(LinkHandlers, AWebLinkNeedsBothPageTypesAndMailNeitherOfThem) {
+  EXPECT_FALSE(win32::SystemHasLinkHandler(TmdLinkType::http)) << "neither";
+  EXPECT_TRUE(win32::SystemHasLinkHandler(TmdLinkType::mailto)) << "mail: the mail library, not the page types";
+  Set(".html", "RamsweepProTestPage");
+  Set("RamsweepProTestPage\\shell\\open\\command", "C:\\browser.exe \"%1\"");
+  EXPECT_FALSE(win32::SystemHasLinkHandler(TmdLinkType::http)) << ".html only";
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".html");
+  Set(".htm\\shell\\open\\command", "C:\\browser.exe %1");
+  EXPECT_FALSE(win32::SystemHasLinkHandler(TmdLinkType::http)) << ".htm only";
+  Set(".html", "RamsweepProTestPage");
+  EXPECT_TRUE(win32::SystemHasLinkHandler(TmdLinkType::http)) << "both";
+  // a type whose class has no open command counts as none
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, "RamsweepProTestPage");
+  EXPECT_FALSE(win32::SystemHasLinkHandler(TmdLinkType::http)) << ".html without a command";
 }
 
 }  // namespace

@@ -209,6 +209,73 @@ std::optional<ScreenCapture> CaptureWindow(HWND window) {
   return capture;
 }
 
+bool IsFlat(const ScreenCapture& picture, const RECT& area) {
+  const int left = std::max(0, static_cast<int>(area.left)), top = std::max(0, static_cast<int>(area.top));
+  const int right = std::min(picture.width, static_cast<int>(area.right));
+  const int bottom = std::min(picture.height, static_cast<int>(area.bottom));
+  if (left >= right || top >= bottom) return true;
+  const auto at = [&](int x, int y) {
+    return picture.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) +
+                          static_cast<std::size_t>(x)] &
+           0xFFFFFFu;
+  };
+  const std::uint32_t first = at(left, top);
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      if (at(x, y) != first) return false;
+    }
+  }
+  return true;
+}
+
+bool ShowsIcon(const ScreenCapture& picture, HICON icon, int size) {
+  ICONINFO info{};
+  if (size <= 0 || !icon || !GetIconInfo(icon, &info)) return false;
+  win32::ScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
+  BITMAPINFO header{};
+  header.bmiHeader.biSize = sizeof header.bmiHeader;
+  header.bmiHeader.biWidth = size;
+  header.bmiHeader.biHeight = -size;
+  header.bmiHeader.biPlanes = 1;
+  header.bmiHeader.biBitCount = 32;
+  const auto pixels = static_cast<std::size_t>(size) * static_cast<std::size_t>(size);
+  std::vector<std::uint32_t> colourBits(pixels), maskBits(pixels);
+  const HDC screen = GetDC(nullptr);
+  const bool read =
+      colour &&
+      GetDIBits(screen, colour.Get(), 0, static_cast<UINT>(size), colourBits.data(), &header, DIB_RGB_COLORS) == size &&
+      GetDIBits(screen, mask.Get(), 0, static_cast<UINT>(size), maskBits.data(), &header, DIB_RGB_COLORS) == size;
+  ReleaseDC(nullptr, screen);
+  if (!read) return false;
+  std::vector<std::pair<std::size_t, std::uint32_t>> opaque;  // offset in the picture's rows, colour
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const std::size_t i = static_cast<std::size_t>(y * size + x);
+      if ((maskBits[i] & 0xFFFFFF) == 0) {
+        opaque.emplace_back(
+            static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width) + static_cast<std::size_t>(x),
+            colourBits[i] & 0xFFFFFF);
+      }
+    }
+  }
+  if (opaque.empty()) return false;
+  for (int top = 0; top + size <= picture.height; ++top) {
+    for (int left = 0; left + size <= picture.width; ++left) {
+      const std::size_t origin =
+          static_cast<std::size_t>(top) * static_cast<std::size_t>(picture.width) + static_cast<std::size_t>(left);
+      bool all = true;
+      for (const auto& [offset, expected] : opaque) {
+        if ((picture.pixels[origin + offset] & 0xFFFFFF) != expected) {
+          all = false;
+          break;
+        }
+      }
+      if (all) return true;
+    }
+  }
+  return false;
+}
+
 bool SaveWindowPicture(HWND window, const std::string& path) {
   auto capture = CaptureWindow(window);
   if (!capture) return false;
@@ -275,11 +342,14 @@ ModalWatch::ModalWatch(HWND owner, std::function<bool()> act, std::chrono::milli
   const DWORD thread = GetWindowThreadProcessId(owner, nullptr);
   m_thread = std::thread([this, thread, act = std::move(act), limit] {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!m_stop) {
+    for (;;) {
+      // once more after the stop: the modal loop may have ended between two looks
+      const bool stopping = m_stop;
       if (act()) {
         m_done = true;
         return;
       }
+      if (stopping) return;
       if (std::chrono::steady_clock::now() >= deadline) {
         // give the thread back to the test, which then fails on Finish
         while (!m_stop) {

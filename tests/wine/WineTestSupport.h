@@ -66,6 +66,14 @@ std::optional<ScreenCapture> CaptureWindow(HWND window);
 // Saves CaptureWindow's picture as a BMP file.
 bool SaveWindowPicture(HWND window, const std::string& path);
 
+// Whether every pixel of `area` (in the picture's coordinates) has one colour, as a control that
+// is not drawn (a blank picture, or another page's body where it should stand).
+bool IsFlat(const ScreenCapture& picture, const RECT& area);
+
+// Whether the picture shows `icon` drawn at `size` by `size` pixels somewhere: every opaque pixel
+// of the icon in its own colour.
+bool ShowsIcon(const ScreenCapture& picture, HICON icon, int size);
+
 // A folder beside the test program for pictures a person can look at; created when missing.
 std::string PictureFolder();
 
@@ -84,7 +92,8 @@ class ModalWatch {
   ~ModalWatch();
   ModalWatch(const ModalWatch&) = delete;
   ModalWatch& operator=(const ModalWatch&) = delete;
-  // Stops watching: whether `act` succeeded (false after the limit or when stopped before).
+  // Stops watching, after one last try of `act` (unless the limit had passed): whether `act`
+  // succeeded. A step-wise `act` can so wait for the box or menu to be gone again.
   bool Finish();
 
  private:
