@@ -538,7 +538,7 @@ class ManageEntriesDialog : public FreeAndRunForms {
   std::string editor;
   std::optional<std::string> choice;
   std::unique_ptr<FreeAndRunList> list;
-  std::unique_ptr<TfrmManageEntries> form;
+  win32::FormPtr<TfrmManageEntries> form;
   HWND dialog = nullptr;
 };
 

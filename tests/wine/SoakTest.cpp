@@ -291,23 +291,21 @@ TEST(FreeAndRunSaveSoak, AProcessKilledWhileSavingLeavesTheOldOrTheNewListWhole)
     const std::string eventName = "RswSaverWrote-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(run);
     const win32::ScopedHandle wrote(CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
     ASSERT_TRUE(wrote);
-    std::string command = "\"" + saver + "\" \"" + key + "\" " + eventName;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
-    win32::ScopedHandle process(info.hProcess), thread(info.hThread);
+    // started as the tests start every program: a fault in it fails this test
+    ProgramRun saving(saver, "\"" + key + "\" " + eventName, "");
+    ASSERT_TRUE(saving.Started());
+    const HANDLE process = saving.Handle();
     // the random moment falls inside the saving: it starts once the first value is written
-    const HANDLE started[] = {wrote.Get(), process.Get()};
+    const HANDLE started[] = {wrote.Get(), process};
     const DWORD first = WaitForMultipleObjects(2, started, FALSE, 30000);
-    if (first != WAIT_OBJECT_0) TerminateProcess(process.Get(), 9);
+    if (first != WAIT_OBJECT_0) TerminateProcess(process, 9);
     ASSERT_EQ(first, WAIT_OBJECT_0) << "the saver wrote nothing (it ended, or 30 s passed)";
     Sleep(std::uniform_int_distribution<DWORD>(300, 2500)(random));
     DWORD exitCode = 0;
-    ASSERT_TRUE(GetExitCodeProcess(process.Get(), &exitCode));
+    ASSERT_TRUE(GetExitCodeProcess(process, &exitCode));
     EXPECT_EQ(exitCode, static_cast<DWORD>(STILL_ACTIVE)) << "the saver was still saving when it was killed";
-    TerminateProcess(process.Get(), 9);
-    WaitForSingleObject(process.Get(), 10000);
+    TerminateProcess(process, 9);
+    WaitForSingleObject(process, 10000);
 
     FreeAndRunList list(registry, collation, key);
     list.LoadFreeAndRunList();

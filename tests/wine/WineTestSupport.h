@@ -32,6 +32,7 @@ class ProgramRun {
 
   bool Started() const { return static_cast<bool>(m_process); }
   DWORD ProcessId() const { return m_processId; }
+  HANDLE Handle() const { return m_process.Get(); }
   // Waits for the process to end: its exit code, or -1 when it is still running after `limit`.
   long WaitForExit(std::chrono::milliseconds limit);
   // The top-level "TfrmRamsweep" window of this process, or nullptr; pumps no messages.
