@@ -358,6 +358,7 @@ TEST_F(Dpi, PictureOfTheTaskbar) {
   ASSERT_TRUE(taskbar);
   // the shell draws the icon in its own process: give it a moment to show it
   WaitUntil([] { return false; }, 1500ms);
+  ASSERT_TRUE(WaitUntil([] { return !BalloonShown(); }, 15s)) << "no balloon over the picture";
   EXPECT_TRUE(SaveWindowPicture(taskbar, PictureFolder() + Name("taskbar")));
 }
 

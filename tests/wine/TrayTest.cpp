@@ -554,6 +554,7 @@ TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
   Open();
   const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
   ASSERT_TRUE(taskbar);
+  ASSERT_TRUE(WaitUntil([] { return !BalloonShown(); }, 15s)) << "no balloon over the pictures";
   const std::string folder = PictureFolder();
   struct Look {
     const char* name;
