@@ -98,14 +98,14 @@ void TfrmRamsweep::StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, st
   } catch (...) {
     started = false;
   }
-  // only a free-up whose worker runs has anything to tell afterwards
   if (started) {
+    // only a free-up whose worker runs has anything to tell afterwards
     m_running = RunningFreeUp{kind, false, 0, {}};
   } else {
+    // Without a thread the free-up ends at once, as a failed one does.
     m_running.reset();
+    PostMessageA(m_window, WM_FREEUP_DONE, 0, 0);
   }
-  // Without a thread the free-up ends at once, as a failed one does.
-  if (!started) PostMessageA(m_window, WM_FREEUP_DONE, 0, 0);
 }
 
 std::optional<FreeUpResult> TfrmRamsweep::RecordFreeUpResult() {

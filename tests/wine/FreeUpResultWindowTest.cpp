@@ -225,59 +225,63 @@ TEST_P(StartedEveryWay, RecordsItsKindAndReportsOnlyWhatTheUserAskedFor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, StartedEveryWay,
-    ::testing::Values(
-        StartCase{
-            "Button", {}, [](FreeUpResultWindow& test, TfrmRamsweep&) { test.Click(butAlloc); }, FreeUpKind::Window, true},
-        StartCase{"AmountList",
-                  {},
-                  [](FreeUpResultWindow& test, TfrmRamsweep& w) {
-                    SendMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(lstMem, LBN_DBLCLK),
-                                 reinterpret_cast<LPARAM>(test.Item(lstMem)));
-                  },
-                  FreeUpKind::Window,
-                  true},
-        StartCase{"TrayMenu",
-                  {},
-                  [](FreeUpResultWindow&, TfrmRamsweep& w) {
-                    SendMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(mnuFree3, 0), 0);
-                  },
-                  FreeUpKind::Tray,
-                  true},
-        StartCase{"DoubleClick",
-                  {},
-                  [](FreeUpResultWindow& test, TfrmRamsweep& w) {
-                    SendMessageA(test.Item(cboIconAction), CB_SETCURSEL, 2, 0);
-                    SendMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(cboIconAction, CBN_SELCHANGE),
-                                 reinterpret_cast<LPARAM>(test.Item(cboIconAction)));
-                    SendMessageA(w.Tray().CallbackWindow(), WM_TRAYNOTIFY, 1, WM_LBUTTONDBLCLK);
-                  },
-                  FreeUpKind::Tray,
-                  true},
-        StartCase{"SecondStart",
-                  {},
-                  [](FreeUpResultWindow&, TfrmRamsweep& w) {
-                    SendMessageA(w.Handle(), WM_REMOTE_FREEUP, MAKEWPARAM(2, 0), 16);
-                  },
-                  FreeUpKind::SecondStart,
-                  false},
-        StartCase{"CommandLine", {"F16", "D0"}, nullptr, FreeUpKind::CommandLine, false},
-        StartCase{"StartupFreeUp", {"STARTUP"}, nullptr, FreeUpKind::Startup, false},
-        StartCase{"Regular",
-                  {},
-                  [](FreeUpResultWindow& test, TfrmRamsweep& w) {
-                    test.clock = {2026, 12, 11, 16, 0, 0};  // long after the next regular free-up fell due
-                    SendMessageA(w.Handle(), WM_TIMER, win32::kTimer1, 0);
-                  },
-                  FreeUpKind::Regular,
-                  false},
-        StartCase{"Critical",
-                  {},
-                  [](FreeUpResultWindow& test, TfrmRamsweep& w) {
-                    test.freeNow = 100 * 1024;  // 100 KB, below the critical amount
-                    for (int i = 0; i < 3; ++i) SendMessageA(w.Handle(), WM_TIMER, win32::kTimerCritical, 0);
-                  },
-                  FreeUpKind::Critical,
-                  false}),
+    ::testing::Values(StartCase{"Button",
+                                {},
+                                [](FreeUpResultWindow& test, TfrmRamsweep&) { test.Click(butAlloc); },
+                                FreeUpKind::Window,
+                                true},
+                      StartCase{"AmountList",
+                                {},
+                                [](FreeUpResultWindow& test, TfrmRamsweep& w) {
+                                  SendMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(lstMem, LBN_DBLCLK),
+                                               reinterpret_cast<LPARAM>(test.Item(lstMem)));
+                                },
+                                FreeUpKind::Window,
+                                true},
+                      StartCase{"TrayMenu",
+                                {},
+                                [](FreeUpResultWindow&, TfrmRamsweep& w) {
+                                  SendMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(mnuFree3, 0), 0);
+                                },
+                                FreeUpKind::Tray,
+                                true},
+                      StartCase{"DoubleClick",
+                                {},
+                                [](FreeUpResultWindow& test, TfrmRamsweep& w) {
+                                  SendMessageA(test.Item(cboIconAction), CB_SETCURSEL, 2, 0);
+                                  SendMessageA(w.Handle(), WM_COMMAND, MAKEWPARAM(cboIconAction, CBN_SELCHANGE),
+                                               reinterpret_cast<LPARAM>(test.Item(cboIconAction)));
+                                  SendMessageA(w.Tray().CallbackWindow(), WM_TRAYNOTIFY, 1, WM_LBUTTONDBLCLK);
+                                },
+                                FreeUpKind::Tray,
+                                true},
+                      StartCase{"SecondStart",
+                                {},
+                                [](FreeUpResultWindow&, TfrmRamsweep& w) {
+                                  SendMessageA(w.Handle(), WM_REMOTE_FREEUP, MAKEWPARAM(2, 0), 16);
+                                },
+                                FreeUpKind::SecondStart,
+                                false},
+                      StartCase{"CommandLine", {"F16", "D0"}, nullptr, FreeUpKind::CommandLine, false},
+                      StartCase{"StartupFreeUp", {"STARTUP"}, nullptr, FreeUpKind::Startup, false},
+                      StartCase{"Regular",
+                                {},
+                                [](FreeUpResultWindow& test, TfrmRamsweep& w) {
+                                  test.clock = {2026, 12, 11,
+                                                16,   0,  0};  // long after the next regular free-up fell due
+                                  SendMessageA(w.Handle(), WM_TIMER, win32::kTimer1, 0);
+                                },
+                                FreeUpKind::Regular,
+                                false},
+                      StartCase{"Critical",
+                                {},
+                                [](FreeUpResultWindow& test, TfrmRamsweep& w) {
+                                  test.freeNow = 100 * 1024;  // 100 KB, below the critical amount
+                                  for (int i = 0; i < 3; ++i)
+                                    SendMessageA(w.Handle(), WM_TIMER, win32::kTimerCritical, 0);
+                                },
+                                FreeUpKind::Critical,
+                                false}),
     [](const auto& tpi) { return std::string(tpi.param.name); });
 
 TEST_F(FreeUpResultWindow, TheBalloonAsTheShellReceivesIt) {
