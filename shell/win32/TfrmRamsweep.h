@@ -119,6 +119,7 @@ class TfrmRamsweep {
   HICON ComposedTrayIcon() const { return ComposedIcon.Get(); }
   // The Free-and-Run list, its submenu and its forms.
   FreeAndRunController& FreeAndRun() const { return *m_freeAndRun; }
+  TPerformanceChart& Chart() const { return *m_chart; }
   // The About page's links: 0 the web site, 1 the mail address.
   TmdURLLabel& LinkLabel(int index) const { return *m_linkLabels[index == 0 ? 0 : 1]; }
   // Reads the free memory again and shows it in the tray icon.
