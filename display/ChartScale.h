@@ -66,6 +66,8 @@ class ChartMarks {
     int count = 0;
   };
   Shown ShownAfter(std::uint64_t valuesAdded);
+  // Whether any mark may still show: without one, painting needs to look no further.
+  bool Any() const { return m_count > 0; }
 
  private:
   // ascending serials; never more than the history holds, as older ones have scrolled out

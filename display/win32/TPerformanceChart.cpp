@@ -196,8 +196,9 @@ void TPerformanceChart::Repaint() {
 }
 
 bool TPerformanceChart::DrawMarks(HDC dc, int width, int height) {
-  const ChartMarks::Shown shown = m_marks.ShownAfter(m_valuesAdded);
   // without a mark nothing is selected or drawn: the picture is the one the chart always drew
+  if (!m_marks.Any()) return true;
+  const ChartMarks::Shown shown = m_marks.ShownAfter(m_valuesAdded);
   if (shown.count == 0) return true;
   ScopedPen pen(CreatePen(PS_SOLID, 1, kMarkColor));
   ScopedBrush brush(CreateSolidBrush(kMarkColor));

@@ -365,6 +365,7 @@ TEST(ChartMarks, AMarkWaitsForItsValueThenScrollsWithItAndGoes) {
   EXPECT_EQ(Indices(marks.ShownAfter(11 + 199)), std::vector<int>{0}) << "the oldest value";
   EXPECT_EQ(Indices(marks.ShownAfter(11 + 200)), std::vector<int>{}) << "scrolled out with its value";
   EXPECT_EQ(Indices(marks.ShownAfter(11 + 199)), std::vector<int>{}) << "and forgotten";
+  EXPECT_FALSE(marks.Any());
 }
 
 TEST(ChartMarks, SeveralOldestFirstAndOneMarkPerValue) {
@@ -387,6 +388,7 @@ TEST(ChartMarks, AMarkOnEveryValueKeepsTheNewestHistory) {
 
 TEST(ChartMarks, NothingShownWithoutMarks) {
   ChartMarks marks;
+  EXPECT_FALSE(marks.Any());
   EXPECT_EQ(marks.ShownAfter(0).count, 0);
   EXPECT_EQ(marks.ShownAfter(~std::uint64_t{0}).count, 0);
 }
