@@ -52,6 +52,47 @@ std::optional<ChartPolygon> DataPolygon(const ChartValues& values, std::int32_t 
   return polygon;
 }
 
+void ChartMarks::MarkValue(std::uint64_t serial) {
+  // those more than a history behind the new one can never be shown again
+  int kept = 0;
+  for (int i = 0; i < m_count; ++i) {
+    const std::uint64_t s = m_serials[static_cast<std::size_t>(i)];
+    if (s + kChartValueCount > serial) m_serials[static_cast<std::size_t>(kept++)] = s;
+  }
+  m_count = kept;
+  if (m_count > 0 && m_serials[static_cast<std::size_t>(m_count - 1)] >= serial) return;
+  if (m_count == kChartValueCount) {
+    std::move(m_serials.begin() + 1, m_serials.end(), m_serials.begin());
+    --m_count;
+  }
+  m_serials[static_cast<std::size_t>(m_count++)] = serial;
+}
+
+ChartMarks::Shown ChartMarks::ShownAfter(std::uint64_t valuesAdded) {
+  Shown shown;
+  int kept = 0;
+  for (int i = 0; i < m_count; ++i) {
+    const std::uint64_t s = m_serials[static_cast<std::size_t>(i)];
+    if (s + kChartValueCount <= valuesAdded) continue;  // scrolled out
+    m_serials[static_cast<std::size_t>(kept++)] = s;
+    if (s > valuesAdded) continue;  // its value is still to come
+    shown.index[static_cast<std::size_t>(shown.count++)] = kChartValueCount - 1 - static_cast<int>(valuesAdded - s);
+  }
+  m_count = kept;
+  return shown;
+}
+
+ChartMarkShape MarkShape(int index, std::int32_t width, std::int32_t height, std::int32_t size) {
+  // the column of the value's vertex, rounded as DataPolygon rounds it
+  const long double step = static_cast<long double>(width) * (1.0L / (kChartValueCount - 1));
+  const std::int32_t x = ClampCoordinate(std::nearbyint(step * std::clamp(index, 0, kChartValueCount - 1)));
+  const std::int32_t bottom = ClampCoordinate(static_cast<long double>(height));
+  const std::int32_t half = std::max(size, 1);
+  return {{x, 0},
+          {x, bottom},
+          {{{x - half, bottom}, {x + half, bottom}, {x, ClampCoordinate(static_cast<long double>(bottom) - half)}}}};
+}
+
 std::int32_t ScaleLineY(std::int32_t height, int level) {
   const std::int64_t y = std::int64_t{height} * (std::int64_t{4} - level) / 4;  // truncates toward 0
   return static_cast<std::int32_t>(

@@ -52,6 +52,39 @@ std::int32_t ScaleLineY(std::int32_t height, int level);
 // The value labelled at scale line `level` (1..3): scaleTop * 0.25 * level, halves to even.
 std::int64_t ScaleLabelValue(std::int64_t scaleTop, int level);
 
+// Marks on the history (the free-ups): each sits on one value, named by its serial number, the
+// count of values added up to and including it. A mark scrolls with its value and goes with it.
+class ChartMarks {
+ public:
+  // Marks the value numbered `serial` (the next one to come is the count added so far plus 1); a
+  // second mark on it changes nothing.
+  void MarkValue(std::uint64_t serial);
+  // The positions in the history (0 oldest .. 199 newest) of the marked values among the newest
+  // 200, oldest first; marks that scrolled out are forgotten. Empty when none is shown.
+  struct Shown {
+    std::array<int, kChartValueCount> index{};
+    int count = 0;
+  };
+  Shown ShownAfter(std::uint64_t valuesAdded);
+  // Whether any mark may still show: without one, painting needs to look no further.
+  bool Any() const { return m_count > 0; }
+
+ private:
+  // ascending serials; never more than the history holds, as older ones have scrolled out
+  std::array<std::uint64_t, kChartValueCount> m_serials{};
+  int m_count = 0;
+};
+
+// A mark drawn on a `width` x `height` chart: a line over the whole height at the column of its
+// value, the same column as the data polygon's vertex, and a small triangle of `size` pixels
+// (its height) standing on the bottom edge and pointing up at the line.
+struct ChartMarkShape {
+  ChartPoint lineTop;
+  ChartPoint lineBottom;
+  std::array<ChartPoint, 3> triangle;
+};
+ChartMarkShape MarkShape(int index, std::int32_t width, std::int32_t height, std::int32_t size);
+
 // The main window's scale top, in bytes: at least 1 MB, then 2 MB, then the next multiple of 2 MB,
 // so the quarter labels come out as round megabyte figures.
 std::int64_t PerformanceChart1GetMaxY(std::int64_t MaxY);

@@ -19,7 +19,7 @@ constexpr std::int32_t kDefaultAmount = -1;
 
 }  // namespace
 
-const std::array<SettingRow, 32> kSettingsSchema{{
+const std::array<SettingRow, 33> kSettingsSchema{{
     {"Refresh", Refresh, Integer, 3, 0, kRefreshPositions - 1, false},
     {"Times", Times, Integer, 2, 1, 20, false},
     {"Show", Show, Boolean, 1, 0, 1, false},
@@ -52,14 +52,15 @@ const std::array<SettingRow, 32> kSettingsSchema{{
     {"IdleStartup", IdleStartup, Choice, 1, 0, 2, false},
     {"IdleRegular", IdleRegular, Choice, 1, 0, 2, false},
     {"IconAction", IconAction, Choice, 1, 0, 4, false},
+    {"ShowResult", ShowResult, Boolean, 1, 0, 1, false},
 }};
 
-const std::array<SettingId, 30> kSaveOrder{
-    Refresh,         Times,          Show,        Icon,           Background,    Menu1,
-    Menu2,           Menu3,          Regular,     RegularMinutes, RegularAmount, Critical,
-    CriticalSeconds, CriticalAmount, CriticalKB,  YellowKB,       HardAction,    HardPercent,
-    HardSeconds,     SoftAction,     SoftPercent, SoftSeconds,    IdleCritical,  IdleStartup,
-    IdleRegular,     IconAction,     AutoRun,     StartupAmount,  StartupCount,  StartupDelay};
+const std::array<SettingId, 31> kSaveOrder{
+    Refresh,      Times,        Show,           Icon,          Background,  Menu1,           Menu2,
+    Menu3,        Regular,      RegularMinutes, RegularAmount, Critical,    CriticalSeconds, CriticalAmount,
+    CriticalKB,   YellowKB,     HardAction,     HardPercent,   HardSeconds, SoftAction,      SoftPercent,
+    SoftSeconds,  IdleCritical, IdleStartup,    IdleRegular,   IconAction,  AutoRun,         StartupAmount,
+    StartupCount, StartupDelay, ShowResult};
 
 const SettingRow& SchemaRow(SettingId id) {
   const auto row = std::find_if(kSettingsSchema.begin(), kSettingsSchema.end(),

@@ -43,6 +43,7 @@ enum class SettingId {
   IdleStartup,
   IdleRegular,
   IconAction,
+  ShowResult,  // a free-up's result in a balloon from the tray icon
   Count
 };
 
@@ -66,10 +67,10 @@ struct SettingRow {
 };
 
 // In load order; the older names come before the newer ones they default.
-extern const std::array<SettingRow, 32> kSettingsSchema;
+extern const std::array<SettingRow, 33> kSettingsSchema;
 
 // In save order; the older names are never written.
-extern const std::array<SettingId, 30> kSaveOrder;
+extern const std::array<SettingId, 31> kSaveOrder;
 
 const SettingRow& SchemaRow(SettingId id);  // the row that writes `id`
 

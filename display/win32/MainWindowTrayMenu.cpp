@@ -53,8 +53,9 @@ void TfrmRamsweep::chkShowIconClick() {
 
 void TfrmRamsweep::UpdateIconPageControls() {
   const bool on = ControlStatesFor({.showIcon = Checked(chkShowIcon)}).iconGroup;
+  // the balloon comes from the icon, so its check box goes with the rest
   for (ControlId id : {Label14, Label15, Label16, udYellow, Label17, Label25, Label12, Label13, cboIconAction, cboMenu1,
-                       cboMenu2, cboMenu3, txtYellow}) {
+                       cboMenu2, cboMenu3, txtYellow, chkShowResult}) {
     Enable(id, on);
   }
 }
@@ -132,7 +133,7 @@ void TfrmRamsweep::BackgroundActivity1Click() {
 
 void TfrmRamsweep::mnuFreeClick(ControlId menuCombo) {
   const int amount = ItemIndex(menuCombo);
-  if (amount >= 0) StartFreeUp(FreeAmounts[amount], 3, 0, 0);
+  if (amount >= 0) StartFreeUpFor(FreeUpKind::Tray, FreeAmounts[amount], 3, 0, 0);
 }
 
 }  // namespace rsw::win32

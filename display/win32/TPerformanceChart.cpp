@@ -142,8 +142,11 @@ int TPerformanceChart::Height() const {
 
 void TPerformanceChart::AddValue(std::int64_t value) {
   PushValue(m_values, value);
+  ++m_valuesAdded;
   Repaint();
 }
+
+void TPerformanceChart::MarkNextValue() { m_marks.MarkValue(m_valuesAdded + 1); }
 
 void TPerformanceChart::SetCaption(std::string_view caption) {
   const std::string text(caption);
@@ -191,6 +194,30 @@ void TPerformanceChart::Repaint() {
     InvalidateRect(m_window, nullptr, FALSE);
     ++m_invalidations;
   }
+}
+
+bool TPerformanceChart::DrawMarks(HDC dc, int width, int height) {
+  // without a mark nothing is selected or drawn: the picture is the one the chart always drew
+  if (!m_marks.Any()) return true;
+  const ChartMarks::Shown shown = m_marks.ShownAfter(m_valuesAdded);
+  if (shown.count == 0) return true;
+  ScopedPen pen(CreatePen(PS_SOLID, 1, kMarkColor));
+  ScopedBrush brush(CreateSolidBrush(kMarkColor));
+  if (!pen || !brush) return false;
+  const ScopedSelection penSelection(dc, pen.Get());
+  const ScopedSelection brushSelection(dc, brush.Get());
+  const int size = MulDiv(kMarkSize, m_dpi, kBaseDpi);
+  for (int i = 0; i < shown.count; ++i) {
+    const ChartMarkShape mark = MarkShape(shown.index[static_cast<std::size_t>(i)], width, height, size);
+    const POINT triangle[] = {{mark.triangle[0].x, mark.triangle[0].y},
+                              {mark.triangle[1].x, mark.triangle[1].y},
+                              {mark.triangle[2].x, mark.triangle[2].y}};
+    if (!MoveToEx(dc, mark.lineTop.x, mark.lineTop.y, nullptr) || !LineTo(dc, mark.lineBottom.x, mark.lineBottom.y) ||
+        !Polygon(dc, triangle, 3)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 void TPerformanceChart::ReportError() noexcept {
@@ -255,6 +282,7 @@ bool TPerformanceChart::Render(HDC target, int width, int height) {
   std::array<POINT, kChartPolygonVertexCount> points{};
   std::transform(polygon->begin(), polygon->end(), points.begin(), [](const ChartPoint& p) { return POINT{p.x, p.y}; });
   if (!Polygon(dc.Get(), points.data(), static_cast<int>(points.size()))) return false;
+  if (!DrawMarks(dc.Get(), width, height)) return false;
 
   if (SetTextColor(dc.Get(), m_scaleFontColor) == CLR_INVALID) return false;
   const int previousMode = SetBkMode(dc.Get(), TRANSPARENT);

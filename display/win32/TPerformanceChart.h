@@ -28,6 +28,9 @@ class TPerformanceChart final {
   static constexpr const char* kClassName = "TPerformanceChart";
   static constexpr int kDefaultSize = 100;
   static constexpr COLORREF kDefaultDataColor = RGB(255, 255, 0);
+  static constexpr COLORREF kMarkColor = RGB(0, 64, 192);
+  // the height of a mark's triangle at 96 DPI
+  static constexpr int kMarkSize = 4;
 
   // Registers the window class once per process; Create does it when needed.
   static bool RegisterClass(HINSTANCE instance);
@@ -48,6 +51,9 @@ class TPerformanceChart final {
   const ChartValues& Values() const { return m_values; }
   // How many times the chart has asked for a paint: none while it cannot be seen.
   int Invalidations() const { return m_invalidations; }
+  // Marks the next value added (the first reading after a free-up): a line with a small triangle
+  // at its column that scrolls with it. Nothing is drawn for it until that value comes.
+  void MarkNextValue();
 
   // Stored, not drawn; setting a different text repaints.
   const std::string& Caption() const { return m_caption; }
@@ -92,6 +98,7 @@ class TPerformanceChart final {
   bool Render(HDC target, int width, int height);
   void Repaint();
   void ReportError() noexcept;
+  bool DrawMarks(HDC dc, int width, int height);
 
   HWND m_window = nullptr;
   HWND m_errorLabel = nullptr;
@@ -104,6 +111,8 @@ class TPerformanceChart final {
   int m_dpi = 96;
   ChartValues m_values{};
   int m_invalidations = 0;
+  std::uint64_t m_valuesAdded = 0;  // the serial number of the newest value
+  ChartMarks m_marks;
 };
 
 }  // namespace rsw::win32

@@ -1,5 +1,6 @@
 #include "display/win32/TTraybar.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -62,6 +63,25 @@ bool TTraybar::AddIcon() {
 bool TTraybar::ModifyIcon() { return PrepareIconData() && Shell_NotifyIconA(NIM_MODIFY, &m_data) != FALSE; }
 
 bool TTraybar::DeleteIcon() { return PrepareIconData() && Shell_NotifyIconA(NIM_DELETE, &m_data) != FALSE; }
+
+bool TTraybar::ShowBalloon(std::string_view title, std::string_view text) {
+  NOTIFYICONDATAA balloon{};
+  static_assert(kBalloonDataSize <= sizeof balloon && kBalloonTextLength < sizeof balloon.szInfo &&
+                kBalloonTitleLength < sizeof balloon.szInfoTitle);
+  balloon.cbSize = kBalloonDataSize;
+  balloon.hWnd = m_window;
+  balloon.uID = kIconId;
+  // only the balloon: picture, tip and callback stay as the last call left them
+  balloon.uFlags = NIF_INFO;
+  const std::size_t textLength = std::min(text.size(), kBalloonTextLength);
+  std::memcpy(balloon.szInfo, text.data(), textLength);
+  const std::size_t titleLength = std::min(title.size(), kBalloonTitleLength);
+  std::memcpy(balloon.szInfoTitle, title.data(), titleLength);
+  // the shortest time systems that honour it allow; newer ones follow the user's accessibility setting
+  balloon.uTimeout = 10000;
+  balloon.dwInfoFlags = NIIF_INFO | NIIF_NOSOUND;
+  return Shell_NotifyIconA(NIM_MODIFY, &balloon) != FALSE;
+}
 
 void TTraybar::CheckTaskbar() {
   if (!PrepareIconData()) return;

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "shell/win32/ScopedHandles.h"
 
@@ -26,6 +27,11 @@ class TTraybar final {
   static constexpr UINT kIconId = 1;
   static constexpr UINT kFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   static constexpr std::size_t kTipLength = 63;
+  // The balloon needs the record's second version, the smallest that has its fields; only the
+  // balloon's own call uses it.
+  static constexpr DWORD kBalloonDataSize = NOTIFYICONDATAA_V2_SIZE;
+  static constexpr std::size_t kBalloonTextLength = 255;
+  static constexpr std::size_t kBalloonTitleLength = 63;
 
   // nullptr when the hidden callback window cannot be made. `owner` receives the command chosen
   // from PopupMenu as WM_COMMAND.
@@ -50,6 +56,10 @@ class TTraybar final {
   bool ModifyIcon();
   bool DeleteIcon();
   void CheckTaskbar();
+  // A balloon with an information sign but no sound from the icon, in one change of the icon that
+  // touches nothing else; false when the shell refused it (the icon is not shown). Texts longer
+  // than the record holds are cut.
+  bool ShowBalloon(std::string_view title, std::string_view text);
 
   HWND CallbackWindow() const { return m_window; }
   HWND TrayWindow() const { return m_trayWindow; }

@@ -51,7 +51,10 @@ void TfrmRamsweep::CriticalFreeUpCheck() {
 
 void TfrmRamsweep::StartAutomaticFreeUp(ControlId enabled, ControlId amount, ControlId idle) {
   const int index = ItemIndex(amount);
-  if (Checked(chkBackground) && Checked(enabled) && index >= 0) StartFreeUp(FreeAmounts[index], 3, 0, ItemIndex(idle));
+  const FreeUpKind kind = enabled == chkCritical ? FreeUpKind::Critical : FreeUpKind::Regular;
+  if (Checked(chkBackground) && Checked(enabled) && index >= 0) {
+    StartFreeUpFor(kind, FreeAmounts[index], 3, 0, ItemIndex(idle));
+  }
 }
 
 void TfrmRamsweep::UpdateBackgroundControls() {

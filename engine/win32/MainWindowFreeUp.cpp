@@ -1,12 +1,16 @@
 // The free-up controller in the main window: one free-up at a time started from the command line,
 // the Free Memory page, the menus or a second start; its progress followed into the caption and
-// the tray icon; its end.
+// the tray icon; its end, and what it did: on the Free Memory page, on the chart and in a balloon.
 #include <windows.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <string_view>
+#include <utility>
 
+#include "display/win32/TPerformanceChart.h"
+#include "display/win32/TTraybar.h"
 #include "engine/FreeAmounts.h"
 #include "engine/FreeUpRequests.h"
 #include "engine/IdleProfile.h"
@@ -15,6 +19,34 @@
 #include "shell/win32/TfrmRamsweep.h"
 
 namespace rsw::win32 {
+
+namespace {
+
+// The time of day in the user's short time format ("14:05", "2:05 PM"). Systems before Windows 7
+// know only the long format, which is then shown without its seconds.
+std::string ShortTimeOfDay(const CivilTime& at) {
+  SYSTEMTIME time{};
+  time.wYear = static_cast<WORD>(at.year);
+  time.wMonth = static_cast<WORD>(at.month);
+  time.wDay = static_cast<WORD>(at.day);
+  time.wHour = static_cast<WORD>(at.hour);
+  time.wMinute = static_cast<WORD>(at.minute);
+  time.wSecond = static_cast<WORD>(at.second);
+  std::array<char, 80> format{};
+  std::array<char, 80> text{};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTTIME, format.data(), static_cast<int>(format.size())) > 1 &&
+      GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, format.data(), text.data(), static_cast<int>(text.size())) > 1) {
+    return text.data();
+  }
+  if (GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &time, nullptr, text.data(), static_cast<int>(text.size())) >
+      1) {
+    return text.data();
+  }
+  std::snprintf(text.data(), text.size(), "%02d:%02d", at.hour % 100, at.minute % 100);
+  return text.data();
+}
+
+}  // namespace
 
 void TfrmRamsweep::ApplyCommandLine() {
   CommandLineRequest request;
@@ -27,15 +59,24 @@ void TfrmRamsweep::ApplyCommandLine() {
       amount = selected >= 0 ? FreeAmounts[selected] : FreeAmounts[0];
     }
     ExitAfterFreeUp = request.ExitAfterFreeUp;
-    StartFreeUp(amount, request.MaxPasses, request.Countdown, request.IdleMode);
+    StartFreeUpFor(request.StartMinimised ? FreeUpKind::Startup : FreeUpKind::CommandLine, amount, request.MaxPasses,
+                   request.Countdown, request.IdleMode);
     ShowPage(Page::Statistics);
     UpdateStatusCaption();
   }
   m_startMinimised = request.StartMinimised;
 }
 
+void TfrmRamsweep::StartFreeUpFor(FreeUpKind kind, std::int32_t AmountMB, std::int32_t MaxPasses,
+                                  std::int32_t Countdown, std::int32_t IdleMode) {
+  m_startingKind = kind;
+  StartFreeUp(AmountMB, MaxPasses, Countdown, IdleMode);
+  m_startingKind = kUnnamedFreeUp;
+}
+
 void TfrmRamsweep::StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, std::int32_t Countdown,
                                std::int32_t IdleMode) {
+  const FreeUpKind kind = std::exchange(m_startingKind, kUnnamedFreeUp);
   if (Busy) return;
   Busy = true;
   EnableFreeUpCommands(false);
@@ -57,11 +98,47 @@ void TfrmRamsweep::StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, st
   } catch (...) {
     started = false;
   }
-  // Without a thread the free-up ends at once, as a failed one does.
-  if (!started) PostMessageA(m_window, WM_FREEUP_DONE, 0, 0);
+  if (started) {
+    // only a free-up whose worker runs has anything to tell afterwards
+    m_running = RunningFreeUp{kind, false, 0, {}};
+  } else {
+    // Without a thread the free-up ends at once, as a failed one does.
+    m_running.reset();
+    PostMessageA(m_window, WM_FREEUP_DONE, 0, 0);
+  }
+}
+
+std::optional<FreeUpResult> TfrmRamsweep::RecordFreeUpResult() {
+  if (!m_running) return std::nullopt;
+  const RunningFreeUp running = *std::exchange(m_running, std::nullopt);
+  FreeUpResult result;
+  result.kind = running.kind;
+  result.ranPasses = running.ranPasses;
+  result.freeBefore = running.freeBefore;
+  result.freeAfter = ReadMemory().AvailablePhysical;
+  if (running.ranPasses) {
+    const auto elapsed = std::chrono::steady_clock::now() - running.firstPass;
+    result.milliseconds = static_cast<std::uint64_t>(
+        std::max<std::int64_t>(0, std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+  }
+  result.endedAt = m_options.now();
+  return result;
+}
+
+void TfrmRamsweep::ShowFreeUpResult(const FreeUpResult& result) {
+  m_lastResult = result;
+  SetText(labLastResult, ResultLine(result, ShortTimeOfDay(result.endedAt), m_decimalSeparator));
+  if (m_page == Page::FreeMemory) ShowWindow(Control(labLastResult), SW_SHOW);
+  // on the first reading from now on
+  m_chart->MarkNextValue();
+  if (ShowsResultBalloon(result.kind, Checked(chkShowResult), Checked(chkShowIcon) && TrayReady)) {
+    Traybar1->ShowBalloon(kProductName, ResultBalloonText(result, m_decimalSeparator));
+  }
 }
 
 void TfrmRamsweep::OnFreeUpDone() {
+  // read before the Free-and-Run program opens and takes its share
+  const std::optional<FreeUpResult> result = RecordFreeUpResult();
   FreeAndRunLaunch();
   Busy = false;
   if (ExitAfterFreeUp) {
@@ -73,9 +150,15 @@ void TfrmRamsweep::OnFreeUpDone() {
   // also when the close asked for was refused (the settings could not be written)
   EnableFreeUpCommands(true);
   UpdateStatusCaption();
+  if (result) ShowFreeUpResult(*result);
 }
 
 void TfrmRamsweep::OnFreeUpPass(WPARAM pass) {
+  if (pass == 0 && m_running && !m_running->ranPasses) {
+    m_running->ranPasses = true;
+    m_running->freeBefore = ReadMemory().AvailablePhysical;
+    m_running->firstPass = std::chrono::steady_clock::now();
+  }
   CurrentPass = static_cast<std::int32_t>(pass);
   UpdateStatusCaption();
 }
@@ -109,7 +192,7 @@ void TfrmRamsweep::butAllocClick() {
   const int selected = ItemIndex(lstMem);
   if (!Busy && selected >= 0) {
     const std::int32_t passes = ManualPasses(Text(txtMaxTimes));
-    StartFreeUp(FreeAmounts[selected], passes, 0, 0);
+    StartFreeUpFor(FreeUpKind::Window, FreeAmounts[selected], passes, 0, 0);
     SetPosition(UpDown1, passes);
     ShowPage(Page::Statistics);
   }

@@ -17,7 +17,7 @@ class TfrmRamsweep::FreeAndRunHostOfWindow final : public FreeAndRunHost {
   bool Busy() const override { return m_form.Busy; }
   void StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, std::int32_t Countdown,
                    std::int32_t IdleMode) override {
-    m_form.StartFreeUp(AmountMB, MaxPasses, Countdown, IdleMode);
+    m_form.StartFreeUpFor(FreeUpKind::FreeAndRun, AmountMB, MaxPasses, Countdown, IdleMode);
   }
   int SelectedAmountIndex() const override { return m_form.ItemIndex(lstMem); }
   void OpenHelp(const char* topic) override { m_form.OpenHelp(topic); }

@@ -51,6 +51,7 @@ ControlClass ClassOf(const ControlRow& row) {
       DWORD style = child | SS_LEFT | SS_NOPREFIX;
       if (row.page == Page::About || row.id == Label3) style = child | SS_CENTER | SS_NOPREFIX;
       if (row.id == Label26) style |= SS_NOTIFY;
+      if (row.id == labLastResult) style |= SS_ENDELLIPSIS;
       return {"STATIC", style, 0};
     }
     case Kind::WrapLabel: return {"STATIC", child | SS_LEFT | SS_NOPREFIX, 0};
@@ -255,7 +256,7 @@ void TfrmRamsweep::LayoutControls() {
     for (std::size_t i = 0; i < rows.size(); ++i) {
       const ControlRow& row = rows[i];
       const bool grows = (row.kind == Kind::Label && row.page != Page::About && row.id != Label3 && row.id != labNext &&
-                          row.id != Label15) ||
+                          row.id != Label15 && row.id != labLastResult) ||
                          row.kind == Kind::Check;
       if (row.kind == Kind::Combo) {
         // a combo box may give up what its widest item does not need
@@ -458,8 +459,9 @@ void TfrmRamsweep::ShowPage(Page page) {
     for (HWND control : m_pageControls[i]) ShowWindow(control, SW_HIDE);
   }
   for (HWND control : m_pageControls[static_cast<int>(page)]) {
-    // labNext shows only while regular free-ups are on
+    // labNext shows only while regular free-ups are on, labLastResult once a free-up has ended
     if (GetDlgCtrlID(control) == labNext && !RegularFreeUpsOn()) continue;
+    if (GetDlgCtrlID(control) == labLastResult && !m_lastResult) continue;
     ShowWindow(control, SW_SHOW);
   }
 }

@@ -25,6 +25,8 @@ constexpr ControlRow kControls[] = {
     {UpDown1, FreeMemory, UpDown, "", 0, 0, 0, 0},
     {labTimes, FreeMemory, Label, "times.", 216, 146 + kTextDy, 40, 13},
     {butAlloc, FreeMemory, DefaultButton, "Allocate and Free", 8, 176, 130, kButtonH},
+    // to the page's edge, centred on the button; empty and hidden until a free-up has ended
+    {labLastResult, FreeMemory, Label, "", 146, 176 + (kButtonH - 13) / 2, 239, 13},
     {Button1, FreeMemory, Button, "&Help", kHelpX, kFootY, kButtonW, kButtonH},
     {butClose1, FreeMemory, Button, "Minimize", kCloseX, kFootY, kButtonW, kButtonH},
 
@@ -130,6 +132,7 @@ constexpr ControlRow kControls[] = {
     {cboMenu3, Icon, Combo, "", 304, 100, 80, 200},
     {Label12, Icon, Label, "Tray Icon Double-Click does", 8, 134 + kTextDy, 140, 13},
     {cboIconAction, Icon, Combo, "", 150, 134, 180, 120},
+    {chkShowResult, Icon, Check, "Show the result in a balloon", 8, 168, 220, 17},
     {Button5, Icon, Button, "&Help", kHelpX, kFootY, kButtonW, kButtonH},
     {butClose6, Icon, Button, "Minimize", kCloseX, kFootY, kButtonW, kButtonH},
 

@@ -131,6 +131,9 @@ enum ControlId : int {
   mdURLLabel2,
   Edit3,
   butClose3,
+  // added later, so the identifiers above stay as they were
+  labLastResult,  // Free Memory: what the last free-up did
+  chkShowResult,  // Icon: "Show the result in a balloon"
 };
 
 // The tray menu's items.

@@ -85,7 +85,7 @@ void TfrmRamsweep::OnSysCommand(WPARAM command, LPARAM lParam) {
 void TfrmRamsweep::OnRemoteFreeUp(WPARAM wParam, LPARAM lParam) {
   const auto request = AcceptRemoteFreeUp(static_cast<std::uint32_t>(wParam), static_cast<std::int32_t>(lParam),
                                           DefaultAmountMB(ReadMemory().TotalPhysical));
-  if (request) StartFreeUp(request->AmountMB, request->MaxPasses, request->Countdown, 0);
+  if (request) StartFreeUpFor(FreeUpKind::SecondStart, request->AmountMB, request->MaxPasses, request->Countdown, 0);
 }
 
 void TfrmRamsweep::OnHideTaskButton() {

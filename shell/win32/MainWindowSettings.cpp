@@ -45,6 +45,7 @@ constexpr SettingControl kSettingControls[] = {
     {SettingId::IdleStartup, cboIdleStartup, Binding::ItemIndex},
     {SettingId::IdleRegular, cboIdleRegular, Binding::ItemIndex},
     {SettingId::IconAction, cboIconAction, Binding::ItemIndex},
+    {SettingId::ShowResult, chkShowResult, Binding::Check},
 };
 
 }  // namespace

@@ -5,15 +5,18 @@
 #include <windows.h>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "display/StatusDisplay.h"
 #include "engine/AutomaticFreeUps.h"
+#include "engine/FreeUpResult.h"
 #include "engine/StatusCaption.h"
 #include "engine/TFreeThread.h"
 #include "engine/uProcessorTime.h"
@@ -46,7 +49,8 @@ struct SettingControl {
 //   shell/win32/MainWindowCreation.cpp        creation in its fixed order, the pages and their layout
 //   shell/win32/MainWindowSettings.cpp        settings between the controls and the registry
 //   shell/win32/MainWindowLifecycle.cpp       showing, minimising, closing, the second start's requests, help
-//   engine/win32/MainWindowFreeUp.cpp         the free-up controller, its progress and the caption
+//   engine/win32/MainWindowFreeUp.cpp         the free-up controller, its progress, the caption and
+//                                             what a free-up did (page line, chart mark, balloon)
 //   engine/win32/MainWindowAutomatic.cpp      regular and critical free-ups, the Background page
 //   display/win32/MainWindowStatusDisplay.cpp the tray picture with its digits, the refresh tick
 //   display/win32/MainWindowTrayMenu.cpp      the tray icon's menu, double-click and the Icon page
@@ -103,6 +107,8 @@ class TfrmRamsweep final {
   std::int64_t NextRegularDue() const { return NextRegularTime; }
   std::int32_t CriticalCount() const { return m_critical.Count(); }
   bool IsBusy() const { return Busy; }
+  // What the last free-up of this session did, once one has ended.
+  const std::optional<FreeUpResult>& LastFreeUpResult() const { return m_lastResult; }
   const TFreeThread& LastWorker() const { return m_lastWorker; }
   Page ActivePage() const { return m_page; }
   // The DPI the window is laid out for.
@@ -115,6 +121,7 @@ class TfrmRamsweep final {
   HICON ComposedTrayIcon() const { return ComposedIcon.Get(); }
   // The Free-and-Run list, its submenu and its forms.
   FreeAndRunController& FreeAndRun() const { return *m_freeAndRun; }
+  TPerformanceChart& Chart() const { return *m_chart; }
   // The About page's links: 0 the web site, 1 the mail address.
   TmdURLLabel& LinkLabel(int index) const { return *m_linkLabels[index == 0 ? 0 : 1]; }
   // Reads the free memory again and shows it in the tray icon.
@@ -187,6 +194,14 @@ class TfrmRamsweep final {
 
   // ---- MainWindowFreeUp.cpp: the free-up controller and its caption ----
   void ApplyCommandLine();
+  // StartFreeUp for a caller that says what asked for the free-up; that is recorded only when a
+  // worker really starts.
+  void StartFreeUpFor(FreeUpKind kind, std::int32_t AmountMB, std::int32_t MaxPasses, std::int32_t Countdown,
+                      std::int32_t IdleMode);
+  // The result of the free-up that is ending: its figures read now, before anything else happens.
+  std::optional<FreeUpResult> RecordFreeUpResult();
+  // On the Free Memory page, on the chart and, for a free-up the user asked for, in a balloon.
+  void ShowFreeUpResult(const FreeUpResult& result);
   void OnFreeUpDone();
   void OnFreeUpPass(WPARAM pass);
   void OnFreeUpCountdown(WPARAM secondsLeft);
@@ -316,6 +331,19 @@ class TfrmRamsweep final {
   bool ExitAfterFreeUp = false;
   std::uint64_t FreeBytes = 0;
   std::uint64_t m_totalPhysical = 0;
+
+  // what a free-up did
+  struct RunningFreeUp {
+    FreeUpKind kind;
+    bool ranPasses = false;
+    std::uint64_t freeBefore = 0;  // as its first pass began
+    std::chrono::steady_clock::time_point firstPass{};
+  };
+  // A free-up started without naming what asked for it counts as one of the command line's.
+  static constexpr FreeUpKind kUnnamedFreeUp = FreeUpKind::CommandLine;
+  FreeUpKind m_startingKind = kUnnamedFreeUp;  // what asked for the StartFreeUp under way
+  std::optional<RunningFreeUp> m_running;      // the free-up whose worker runs
+  std::optional<FreeUpResult> m_lastResult;
 
   // automatic free-ups
   std::int64_t NextRegularTime = 0;  // local seconds

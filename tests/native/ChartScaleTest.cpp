@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "display/ChartScale.h"
 
@@ -347,6 +349,80 @@ TEST(DataPolygon, EmptyClientAreaCollapsesToTheOrigin) {
   ASSERT_TRUE(polygon);
   for (const ChartPoint& p : *polygon) EXPECT_EQ(p, (ChartPoint{0, 0}));
 }
+
+// ---- the free-ups' marks ----
+
+std::vector<int> Indices(ChartMarks::Shown shown) {
+  return std::vector<int>(shown.index.begin(), shown.index.begin() + shown.count);
+}
+
+TEST(ChartMarks, AMarkWaitsForItsValueThenScrollsWithItAndGoes) {
+  ChartMarks marks;
+  marks.MarkValue(11);  // the next after 10 values
+  EXPECT_EQ(Indices(marks.ShownAfter(10)), std::vector<int>{}) << "its reading has not come yet";
+  EXPECT_EQ(Indices(marks.ShownAfter(11)), std::vector<int>{199}) << "the newest value";
+  EXPECT_EQ(Indices(marks.ShownAfter(12)), std::vector<int>{198});
+  EXPECT_EQ(Indices(marks.ShownAfter(11 + 199)), std::vector<int>{0}) << "the oldest value";
+  EXPECT_EQ(Indices(marks.ShownAfter(11 + 200)), std::vector<int>{}) << "scrolled out with its value";
+  EXPECT_EQ(Indices(marks.ShownAfter(11 + 199)), std::vector<int>{}) << "and forgotten";
+  EXPECT_FALSE(marks.Any());
+}
+
+TEST(ChartMarks, SeveralOldestFirstAndOneMarkPerValue) {
+  ChartMarks marks;
+  marks.MarkValue(1);
+  marks.MarkValue(5);
+  marks.MarkValue(5);  // two free-ups ended before the same reading
+  marks.MarkValue(150);
+  EXPECT_EQ(Indices(marks.ShownAfter(150)), (std::vector<int>{50, 54, 199}));
+  EXPECT_EQ(Indices(marks.ShownAfter(203)), (std::vector<int>{1, 146})) << "the first scrolled out";
+}
+
+TEST(ChartMarks, AMarkOnEveryValueKeepsTheNewestHistory) {
+  ChartMarks marks;
+  for (std::uint64_t serial = 1; serial <= 1000; ++serial) marks.MarkValue(serial);
+  const auto shown = Indices(marks.ShownAfter(1000));
+  ASSERT_EQ(shown.size(), 200u);
+  for (int i = 0; i < 200; ++i) EXPECT_EQ(shown[static_cast<std::size_t>(i)], i);
+}
+
+TEST(ChartMarks, NothingShownWithoutMarks) {
+  ChartMarks marks;
+  EXPECT_FALSE(marks.Any());
+  EXPECT_EQ(marks.ShownAfter(0).count, 0);
+  EXPECT_EQ(marks.ShownAfter(~std::uint64_t{0}).count, 0);
+}
+
+struct MarkCase {
+  int index;
+  std::int32_t width, height, size;
+  ChartMarkShape shape;
+};
+
+class MarkShapeTest : public ::testing::TestWithParam<MarkCase> {};
+
+TEST_P(MarkShapeTest, OnTheColumnOfItsValuesVertex) {
+  const MarkCase& c = GetParam();
+  const ChartMarkShape shape = MarkShape(c.index, c.width, c.height, c.size);
+  EXPECT_EQ(shape.lineTop, c.shape.lineTop);
+  EXPECT_EQ(shape.lineBottom, c.shape.lineBottom);
+  EXPECT_EQ(shape.triangle, c.shape.triangle);
+  // the same column as the data polygon's vertex of that value
+  const auto polygon = DataPolygon(Filled(0), c.width, c.height, 1);
+  ASSERT_TRUE(polygon);
+  EXPECT_EQ(shape.lineTop.x, (*polygon)[static_cast<std::size_t>(std::clamp(c.index, 0, 199)) + 1].x);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, MarkShapeTest,
+    ::testing::Values(MarkCase{199, 373, 149, 4, {{373, 0}, {373, 149}, {{{369, 149}, {377, 149}, {373, 145}}}}},
+                      MarkCase{0, 373, 149, 4, {{0, 0}, {0, 149}, {{{-4, 149}, {4, 149}, {0, 145}}}}},
+                      // 373 / 199 * 100 = 187.44: rounded as the polygon rounds it
+                      MarkCase{100, 373, 149, 8, {{187, 0}, {187, 149}, {{{179, 149}, {195, 149}, {187, 141}}}}},
+                      // a size below one pixel still draws a triangle
+                      MarkCase{50, 199, 10, 0, {{50, 0}, {50, 10}, {{{49, 10}, {51, 10}, {50, 9}}}}},
+                      // an index outside the history is held at its edge
+                      MarkCase{500, 199, 10, 2, {{199, 0}, {199, 10}, {{{197, 10}, {201, 10}, {199, 8}}}}}));
 
 }  // namespace
 }  // namespace rsw

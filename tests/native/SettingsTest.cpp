@@ -103,6 +103,7 @@ TEST_F(SettingsTest, EmptyRegistryGivesTheDefaults) {
   EXPECT_EQ(s[IdleStartup], 1);
   EXPECT_EQ(s[IdleRegular], 1);
   EXPECT_EQ(s[IconAction], 1);
+  EXPECT_TRUE(s.Flag(ShowResult));
 }
 
 TEST_F(SettingsTest, SavesEveryValueInItsOrderAndNeverTheOlderNames) {
@@ -136,8 +137,10 @@ TEST_F(SettingsTest, SavesEveryValueInItsOrderAndNeverTheOlderNames) {
                                                        "AutoRun",
                                                        "StartupAmount",
                                                        "StartupCount",
-                                                       "StartupDelay"}));
+                                                       "StartupDelay",
+                                                       "ShowResult"}));
   EXPECT_EQ(Stored("Refresh"), 3);
+  EXPECT_EQ(Stored("ShowResult"), 1);
   EXPECT_EQ(Stored("Show"), 1);
   EXPECT_EQ(Stored("Icon"), 0);
   EXPECT_EQ(Stored("CriticalRAM 4.1"), 500);
@@ -210,7 +213,9 @@ INSTANTIATE_TEST_SUITE_P(
         // booleans are 1 and 0 only
         StoredCase{"Show", 2, Show, 1}, StoredCase{"Show", 0, Show, 0}, StoredCase{"Icon", 1, Icon, 1},
         StoredCase{"Icon", 2, Icon, 0}, StoredCase{"Regular", -1, Regular, 1},
-        StoredCase{"Background", 1, Background, 1},
+        StoredCase{"Background", 1, Background, 1}, StoredCase{"ShowResult", 0, ShowResult, 0},
+        StoredCase{"ShowResult", 1, ShowResult, 1}, StoredCase{"ShowResult", 2, ShowResult, 1},
+        StoredCase{"ShowResult", -1, ShowResult, 1},
         // kilobyte amounts are taken as they are, but a negative one is damage
         StoredCase{"CriticalRAM 4.1", 30000000, CriticalKB, 30000000},
         StoredCase{"CriticalRAM 4.1", -5, CriticalKB, 500}, StoredCase{"Yellow 4.1", 0, YellowKB, 0}));
@@ -219,9 +224,11 @@ TEST_F(SettingsTest, ValuesOfTheWrongTypeGiveTheDefaults) {
   registry.WriteRegString(kSettingsKey, "Times", "7");
   registry.WriteRegString(kSettingsKey, "Show", "0");
   registry.WriteRegString(kSettingsKey, "CriticalRAM 4.1", "1.500");
+  registry.WriteRegString(kSettingsKey, "ShowResult", "0");
   const Settings s = Loaded();
   EXPECT_EQ(s[Times], 2);
   EXPECT_TRUE(s.Flag(Show));
+  EXPECT_TRUE(s.Flag(ShowResult));
   EXPECT_EQ(s[CriticalKB], 500);
 }
 
@@ -264,6 +271,7 @@ TEST_F(SettingsTest, RoundTripsEveryValue) {
       {IdleStartup, "IdleStartup", 2},
       {IdleRegular, "IdleRegular", 0},
       {IconAction, "IconAction", 4},
+      {ShowResult, "ShowResult", 0},
   };
   Settings changed(3);
   for (const Literal& literal : literals) changed.Set(literal.id, literal.value);

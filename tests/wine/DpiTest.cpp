@@ -71,7 +71,7 @@ int TextWidth(HWND control) {
 
 bool Grows(const ControlRow& row) {
   return (row.kind == Kind::Label && row.page != Page::About && row.id != Label3 && row.id != labNext &&
-          row.id != Label15) ||
+          row.id != Label15 && row.id != labLastResult) ||
          row.kind == Kind::Check;
 }
 
@@ -210,6 +210,26 @@ TEST_F(Dpi, ClientAreaControlsAndFontsAreThe96DpiFiguresScaled) {
   Open();
   EXPECT_EQ(form->Dpi(), dpi);
   ExpectLayoutAt(dpi);
+}
+
+TEST_F(Dpi, TheLastResultLineKeepsToThePageAtEveryScale) {
+  TfrmRamsweep& window = Open();
+  window.ShowAtStart(SW_SHOWNORMAL);
+  Click(butAlloc);
+  SendMessageA(window.Handle(), WM_FREEUP_PASS, 0, 0);
+  SendMessageA(window.Handle(), WM_FREEUP_DONE, 0, 0);
+  ShowPageNumber(static_cast<int>(Page::FreeMemory));
+  const HWND line = Item(labLastResult);
+  ASSERT_TRUE(IsWindowVisible(line));
+  const RECT r = RectIn(window.Handle(), line);
+  const RECT button = RectIn(window.Handle(), Item(butAlloc));
+  const RECT tabs = RectIn(window.Handle(), Item(PageControl1));
+  EXPECT_GT(r.left, button.right);
+  EXPECT_LE(r.right, tabs.right) << "cut at the page's edge, not beyond it";
+  EXPECT_NEAR(r.right - r.left, At(239, dpi), 1);
+  EXPECT_EQ(FontOf(line).lfHeight, -At(11, dpi)) << "the page font";
+  EXPECT_GE(r.bottom - r.top, At(13, dpi) - 1) << "a whole line of it";
+  EXPECT_TRUE(SaveWindowPicture(window.Handle(), PictureFolder() + Name("free-memory-last-result")));
 }
 
 TEST_F(Dpi, PictureOfEveryPage) {
@@ -371,6 +391,7 @@ TEST_F(Dpi, PictureOfTheTaskbar) {
   Open();
   const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
   ASSERT_TRUE(taskbar);
+  ASSERT_TRUE(WaitUntil([] { return !BalloonShown(); }, 15s)) << "no balloon over the picture";
   // the shell draws the icon in its own process: wait until the taskbar shows this very picture
   // at the small-icon size of this scale
   const int size = GetSystemMetrics(SM_CXSMICON);

@@ -24,6 +24,11 @@ class FakeNotificationArea {
     HWND window;
     UINT id;
     std::string tip;  // empty when the record carries none
+    UINT flags = 0;
+    // the balloon's fields: empty (and 0) when the record is too short to carry them
+    std::string info;
+    std::string infoTitle;
+    DWORD infoFlags = 0;
   };
 
   FakeNotificationArea() {
@@ -59,25 +64,40 @@ class FakeNotificationArea {
  private:
   // Wine's shell hands the record over as WM_COPYDATA: the call in dwData, the icon's window in
   // wParam, and a record whose fields start with the window (32 bits), the id, the flags, the
-  // callback message and a 128-character UTF-16 tip.
+  // callback message and a 128-character UTF-16 tip, then the state and its mask, the balloon's
+  // 256-character text, its time-out, its 64-character title and its flags.
+  static std::string Utf16At(const std::uint8_t* bytes, std::size_t size, std::size_t offset, std::size_t chars) {
+    std::string text;
+    for (std::size_t i = 0; i < chars && offset + 2 * i + 2 <= size; ++i) {
+      std::uint16_t c = 0;
+      std::memcpy(&c, bytes + offset + 2 * i, 2);
+      if (c == 0) break;
+      text += static_cast<char>(c < 128 ? c : '?');
+    }
+    return text;
+  }
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<FakeNotificationArea*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (message != WM_COPYDATA || !self) return DefWindowProcA(window, message, wParam, lParam);
     const auto& data = *reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-    Call call{static_cast<DWORD>(data.dwData), reinterpret_cast<HWND>(wParam), 0, {}};
+    Call call{static_cast<DWORD>(data.dwData), reinterpret_cast<HWND>(wParam), 0, {}, 0, {}, {}, 0};
     constexpr std::size_t kTipOffset = 16, kTipChars = 128;
     if (data.cbData >= kTipOffset && data.lpData) {
       const auto* bytes = static_cast<const std::uint8_t*>(data.lpData);
       std::memcpy(&call.id, bytes + 4, sizeof call.id);
       UINT flags = 0;
       std::memcpy(&flags, bytes + 8, sizeof flags);
+      call.flags = flags;
       if ((flags & NIF_TIP) && data.cbData >= kTipOffset + 2 * kTipChars) {
-        for (std::size_t i = 0; i < kTipChars; ++i) {
-          std::uint16_t c = 0;
-          std::memcpy(&c, bytes + kTipOffset + 2 * i, 2);
-          if (c == 0) break;
-          call.tip += static_cast<char>(c < 128 ? c : '?');
-        }
+        call.tip = Utf16At(bytes, data.cbData, kTipOffset, kTipChars);
+      }
+      constexpr std::size_t kInfoOffset = kTipOffset + 2 * kTipChars + 8, kInfoChars = 256;
+      constexpr std::size_t kTitleOffset = kInfoOffset + 2 * kInfoChars + 4, kTitleChars = 64;
+      constexpr std::size_t kInfoFlagsOffset = kTitleOffset + 2 * kTitleChars;
+      if ((flags & NIF_INFO) && data.cbData >= kInfoFlagsOffset + 4) {
+        call.info = Utf16At(bytes, data.cbData, kInfoOffset, kInfoChars);
+        call.infoTitle = Utf16At(bytes, data.cbData, kTitleOffset, kTitleChars);
+        std::memcpy(&call.infoFlags, bytes + kInfoFlagsOffset, sizeof call.infoFlags);
       }
     }
     self->m_calls.push_back(call);

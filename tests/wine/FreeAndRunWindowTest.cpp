@@ -158,6 +158,9 @@ TEST_F(FreeAndRunWindow, AnEntryFromTheTrayMenuRunsItsProgramOnceThePassesAreOve
   EXPECT_FALSE(IsWindowVisible(main));
   EXPECT_FALSE(window.IsBusy());
   EXPECT_EQ(started.size(), 1u);
+  // recorded as Free and Run's, which asks for no balloon
+  ASSERT_TRUE(window.LastFreeUpResult());
+  EXPECT_EQ(window.LastFreeUpResult()->kind, FreeUpKind::FreeAndRun);
 }
 
 TEST_F(FreeAndRunWindow, AMissingProgramShowsItsDialogWhichTheTrayIconsClicksBringForward) {

@@ -512,6 +512,121 @@ TEST_F(ChartTest, DestroyedWithItsParentWithoutTrouble) {
   EXPECT_EQ(chart.Values().back(), 3);
 }
 
+// ---- the free-ups' marks ----
+
+constexpr COLORREF kMark = TPerformanceChart::kMarkColor;
+
+TEST_F(ChartTest, AMarkShowsFromItsReadingOnAtItsValuesColumn) {
+  TPerformanceChart& chart = MakeChart(373, 149);
+  FixedScale(chart, 100);
+  Fill(chart, 40);
+  Canvas before(373, 149);
+  ASSERT_TRUE(chart.PaintTo(before.Dc(), 373, 149));
+  chart.MarkNextValue();
+  Canvas pending(373, 149);
+  ASSERT_TRUE(chart.PaintTo(pending.Dc(), 373, 149));
+  EXPECT_EQ(pending.All(), before.All()) << "nothing until the reading it belongs to";
+
+  chart.AddValue(40);
+  Canvas marked(373, 149);
+  ASSERT_TRUE(chart.PaintTo(marked.Dc(), 373, 149));
+  // the newest value's column is the right edge, just outside the client area; its triangle shows
+  const ChartMarkShape newest = MarkShape(199, 373, 149, TPerformanceChart::kMarkSize);
+  EXPECT_EQ(marked.At(372, 148), kMark);
+  EXPECT_EQ(marked.At(372, 146), kMark);
+  EXPECT_EQ(CountColor(marked, kMark, 0, 0, newest.triangle[0].x, 149), 0) << "nothing left of the triangle";
+
+  // ten readings on, the mark sits on its value's column over the whole height
+  Fill(chart, 40, 10);
+  ASSERT_TRUE(chart.PaintTo(marked.Dc(), 373, 149));
+  const ChartMarkShape shape = MarkShape(189, 373, 149, TPerformanceChart::kMarkSize);
+  for (int y = 0; y < 149; ++y) {
+    const COLORREF pixel = marked.At(shape.lineTop.x, y);
+    // the black scale lines cross it
+    if (y == ScaleLineY(149, 1) || y == ScaleLineY(149, 2) || y == ScaleLineY(149, 3)) continue;
+    EXPECT_EQ(pixel, kMark) << "row " << y;
+  }
+  EXPECT_EQ(CountColor(marked, kMark, shape.lineTop.x + 1, 0, shape.triangle[1].x + 1, 140), 0) << "one pixel wide";
+  EXPECT_GT(CountColor(marked, kMark, shape.triangle[0].x, 145, shape.triangle[1].x + 1, 149), 6) << "its triangle";
+}
+
+TEST_F(ChartTest, WithNoMarkAmongItsReadingsTheChartPaintsAsBefore) {
+  // one chart that never had a mark, one whose mark has scrolled out with its reading
+  TPerformanceChart& plain = MakeChart(373, 149);
+  UseMegabyteScale(plain);
+  auto other = TPerformanceChart::Create(m_parent.Get(), 78, 0, 0, 373, 149);
+  ASSERT_TRUE(other);
+  UseMegabyteScale(*other);
+  for (TPerformanceChart* chart : {&plain, other.get()}) {
+    ASSERT_TRUE(chart->SetScaleFont(LabelFont(11).Get(), kMaroon));
+  }
+  for (int i = 0; i < 50; ++i) other->AddValue(i * kMB);
+  other->MarkNextValue();
+  for (int i = 0; i < 300; ++i) {
+    const std::int64_t value = (100 + (i * 37) % 60) * kMB;
+    plain.AddValue(value);
+    other->AddValue(value);
+  }
+  Canvas a(373, 149), b(373, 149);
+  ASSERT_TRUE(plain.PaintTo(a.Dc(), 373, 149));
+  ASSERT_TRUE(other->PaintTo(b.Dc(), 373, 149));
+  EXPECT_EQ(a.All(), b.All());
+  EXPECT_EQ(CountColor(b, kMark, 0, 0, 373, 149), 0);
+
+  // one reading before it scrolls out, it still shows on the left edge
+  auto third = TPerformanceChart::Create(m_parent.Get(), 79, 0, 0, 373, 149);
+  ASSERT_TRUE(third);
+  third->MarkNextValue();
+  for (int i = 0; i < 200; ++i) third->AddValue(5);
+  Canvas c(373, 149);
+  ASSERT_TRUE(third->PaintTo(c.Dc(), 373, 149));
+  EXPECT_EQ(c.At(0, 10), kMark);
+  third->AddValue(5);
+  ASSERT_TRUE(third->PaintTo(c.Dc(), 373, 149));
+  EXPECT_EQ(CountColor(c, kMark, 0, 0, 373, 149), 0);
+}
+
+TEST_F(ChartTest, PictureOfTheChartWithMarks) {
+  // a day of readings as the main window gives them, three free-ups among them
+  TPerformanceChart& chart = MakeChart(373, 149);
+  UseMegabyteScale(chart);
+  const win32::ScopedFont font = LabelFont(11);
+  ASSERT_TRUE(chart.SetScaleFont(font.Get(), kMaroon));
+  std::int64_t free = 900 * kMB;
+  for (int i = 0; i < 200; ++i) {
+    if (i == 40 || i == 110 || i == 170) {
+      chart.MarkNextValue();
+      free += 400 * kMB;  // what the free-up made available
+    }
+    free -= 5 * kMB;
+    chart.AddValue(free);
+  }
+  UpdateWindow(chart.Handle());
+  Canvas canvas(373, 149);
+  ASSERT_TRUE(chart.PaintTo(canvas.Dc(), 373, 149));
+  for (const int index : {40, 110, 170}) {
+    EXPECT_EQ(canvas.At(MarkShape(index, 373, 149, TPerformanceChart::kMarkSize).lineTop.x, 20), kMark) << index;
+  }
+  EXPECT_TRUE(SaveWindowPicture(chart.Handle(), PictureFolder() + "chart-with-marks.bmp"));
+}
+
+TEST_F(ChartTest, MarksCostNoObjectsAcrossPaints) {
+  TPerformanceChart& chart = MakeChart(373, 149);
+  Canvas canvas(373, 149);
+  for (int i = 0; i < 5; ++i) {
+    chart.MarkNextValue();
+    chart.AddValue(i);
+    chart.PaintTo(canvas.Dc(), 373, 149);
+  }
+  const long start = LiveGdiObjects();
+  for (int i = 0; i < 300; ++i) {
+    if (i % 3 == 0) chart.MarkNextValue();
+    chart.AddValue(i);
+    ASSERT_TRUE(chart.PaintTo(canvas.Dc(), 373, 149));
+  }
+  EXPECT_EQ(LiveGdiObjects(), start);
+}
+
 TEST(PerformanceChartClass, CannotBeMadeWithoutItsObject) {
   ASSERT_TRUE(TPerformanceChart::RegisterClass(GetModuleHandleA(nullptr)));
   const HWND window = CreateWindowExA(0, TPerformanceChart::kClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,

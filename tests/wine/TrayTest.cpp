@@ -12,6 +12,7 @@
 #include "display/StatusDisplay.h"
 #include "display/win32/TTraybar.h"
 #include "engine/win32/Win32FreeUp.h"
+#include "wine/FakeNotificationArea.h"
 #include "wine/MainWindowFixture.h"
 #include "wine/WineTestSupport.h"
 
@@ -81,6 +82,36 @@ TEST_F(TraybarTest, CheckTaskbarAddsAgainOnlyForANewTaskbar) {
   tray->CheckTaskbar();
   EXPECT_TRUE(IconShown(tray->CallbackWindow()));
   EXPECT_EQ(tray->TrayWindow(), FindWindowA("Shell_TrayWnd", nullptr));
+}
+
+TEST_F(TraybarTest, ABalloonIsOneChangeOfTheIconInTheRecordThatCarriesIt) {
+  FakeNotificationArea area;
+  ASSERT_TRUE(area.InFront());
+  EXPECT_FALSE(tray->ShowBalloon("Ramsweep Pro", "no icon yet")) << "refused without an icon";
+  tray->Icon = icon;
+  tray->Hint = "tip";
+  ASSERT_TRUE(tray->AddIcon());
+  area.ClearCalls();
+  // texts longer than the record's fields are cut to them
+  ASSERT_TRUE(tray->ShowBalloon(std::string(70, 't'), std::string(300, 'x')));
+  ASSERT_EQ(area.Calls().size(), 1u);
+  const FakeNotificationArea::Call& call = area.Calls().front();
+  EXPECT_EQ(call.message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(call.window, tray->CallbackWindow());
+  EXPECT_EQ(call.id, 1u);
+  EXPECT_EQ(call.flags, static_cast<UINT>(NIF_INFO));
+  EXPECT_EQ(call.info, std::string(255, 'x'));
+  EXPECT_EQ(call.infoTitle, std::string(63, 't'));
+  EXPECT_EQ(call.infoFlags, static_cast<DWORD>(NIIF_INFO | NIIF_NOSOUND));
+  // the component's own record is the first version still, and its calls carry no balloon
+  EXPECT_EQ(tray->IconData().cbSize, 88u);
+  EXPECT_EQ(tray->IconData().uFlags, 7u);
+  ASSERT_TRUE(tray->ModifyIcon());
+  EXPECT_EQ(area.Calls().back().flags, 7u);
+  EXPECT_TRUE(area.Calls().back().info.empty());
+  EXPECT_EQ(area.Calls().back().tip, "tip");
+  ASSERT_TRUE(tray->DeleteIcon());
+  EXPECT_FALSE(tray->ShowBalloon("Ramsweep Pro", "gone")) << "refused once the icon is gone";
 }
 
 TEST_F(TraybarTest, MouseNotificationsBecomeCallbacks) {
@@ -525,6 +556,7 @@ TEST_F(TrayIcon, PictureOfTheTaskbarInEachState) {
   Open();
   const HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
   ASSERT_TRUE(taskbar);
+  ASSERT_TRUE(WaitUntil([] { return !BalloonShown(); }, 15s)) << "no balloon over the pictures";
   const std::string folder = PictureFolder();
   struct Look {
     const char* name;

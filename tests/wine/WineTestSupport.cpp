@@ -383,4 +383,32 @@ void EndStrayInstances() {
   }
 }
 
+namespace {
+
+struct BalloonSearch {
+  DWORD self;
+  HWND found;
+};
+
+BOOL CALLBACK FindBalloon(HWND window, LPARAM param) {
+  auto& search = *reinterpret_cast<BalloonSearch*>(param);
+  char name[32] = {};
+  GetClassNameA(window, name, sizeof name);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (lstrcmpiA(name, "tooltips_class32") == 0 && process != search.self && IsWindowVisible(window)) {
+    search.found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+HWND BalloonShown() {
+  BalloonSearch search{GetCurrentProcessId(), nullptr};
+  EnumWindows(&FindBalloon, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 }  // namespace rsw::test

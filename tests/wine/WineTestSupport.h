@@ -108,6 +108,10 @@ HWND FindDialogOf(DWORD processId, const std::string& title);
 // The message text of a MessageBox dialog.
 std::string MessageBoxText(HWND box);
 
+// A balloon (or tip) of the desktop's notification area on the screen: a visible tooltip window
+// of another process; nullptr when there is none.
+HWND BalloonShown();
+
 // Every "TfrmRamsweep" window of another process, ended along with its process.
 void EndStrayInstances();
 
