@@ -16,6 +16,7 @@
 
 #include "setup/InfPath.h"
 #include "setup/win32/SetupLauncher.h"
+#include "shell/win32/InstanceHandOff.h"
 #include "wine/WineTestSupport.h"
 
 namespace rsw::test {
@@ -163,11 +164,12 @@ bool KeyExists(const char* keyPath) {
   return true;
 }
 
+// The README's line, on the INF the installation put into the program folder.
 long Uninstall() {
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
   ProgramRun run(std::string(system) + "\\rundll32.exe",
-                 "setupapi.dll,InstallHinfSection DefaultUninstall 132 " + DistFolder() + "\\RSWPRO.INF", "");
+                 "setupapi.dll,InstallHinfSection DefaultUninstall 132 " + InstalledFolder() + "\\RSWPRO.INF", "");
   EXPECT_TRUE(run.Started());
   return run.WaitForExit(60s);
 }
@@ -207,17 +209,31 @@ TEST(ReleaseFolder, InstallsRunsAndUninstallsLeavingNothingBehind) {
   EXPECT_TRUE(WaitUntil([&] { return FileExists(shortcuts[0]) || FileExists(shortcuts[1]); }, 30s));
   EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kRunKeyPath, "Ramsweep Pro").value_or(""), *stored);
 
-  // run: the log-on command frees memory and stays; closed once the free-up is over
+  // run: the installation started the program; the log-on command, a second start now, hands its
+  // free-up over to it and ends; the program stays and is closed once the free-up is over
+  HWND window = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (window = win32::FindRunningInstance()) != nullptr; }, 30s));
+  ASSERT_TRUE(window);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  win32::ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  ASSERT_TRUE(process);
+  char image[MAX_PATH] = {};
+  DWORD imageSize = MAX_PATH;
+  ASSERT_TRUE(QueryFullProcessImageNameA(process.Get(), 0, image, &imageSize));
+  EXPECT_TRUE(SamePath(image, installed)) << image;
   {
     ProgramRun run(installed, "Startup", "");
-    const HWND window = run.WaitForMainWindow(20s);
-    ASSERT_TRUE(window);
-    long code = -1;
-    for (int attempt = 0; attempt < 30 && code == -1; ++attempt) {
+    EXPECT_EQ(run.WaitForExit(20s), 0);
+    EXPECT_EQ(run.MainWindow(), nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(window).find("Ramsweep Pro - W") != std::string::npos; }, 10s))
+        << WindowText(window);
+    bool ended = false;
+    for (int attempt = 0; attempt < 30 && !ended; ++attempt) {
       PostMessageA(window, WM_CLOSE, 0, 0);  // refused while the free-up runs
-      code = run.WaitForExit(1s);
+      ended = WaitForSingleObject(process.Get(), 1000) == WAIT_OBJECT_0;
     }
-    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(ended);
   }
 
   // uninstall: nothing of it is left but the maker's key
@@ -228,7 +244,7 @@ TEST(ReleaseFolder, InstallsRunsAndUninstallsLeavingNothingBehind) {
   EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kRunKeyPath, "Ramsweep Pro"), std::nullopt);
   EXPECT_FALSE(KeyExists(kSettingsPath));
   EXPECT_TRUE(KeyExists("Software\\Vondrel Aske"));
-  RemoveDirectoryA(InstalledFolder().c_str());
+  EXPECT_FALSE(FileExists(InstalledFolder()));
 }
 
 }  // namespace
