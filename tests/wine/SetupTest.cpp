@@ -223,10 +223,14 @@ TEST(ReleaseFolder, InstallsRunsAndUninstallsLeavingNothingBehind) {
   ASSERT_TRUE(QueryFullProcessImageNameA(process.Get(), 0, image, &imageSize));
   EXPECT_TRUE(SamePath(image, installed)) << image;
   {
+    // a countdown long enough to be seen in the caption
+    const DWORD delay = 5;
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsPath, "StartupDelay", REG_DWORD, &delay, sizeof delay),
+              ERROR_SUCCESS);
     ProgramRun run(installed, "Startup", "");
     EXPECT_EQ(run.WaitForExit(20s), 0);
     EXPECT_EQ(run.MainWindow(), nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(window).find("Ramsweep Pro - W") != std::string::npos; }, 10s))
+    EXPECT_TRUE(WaitUntil([&] { return WindowText(window).find("Ramsweep Pro - Waiting (") != std::string::npos; }, 10s))
         << WindowText(window);
     bool ended = false;
     for (int attempt = 0; attempt < 30 && !ended; ++attempt) {
