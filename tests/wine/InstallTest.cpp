@@ -7,7 +7,9 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -249,6 +251,41 @@ class Installation : public ::testing::Test {
     return run.WaitForExit(90s);
   }
 };
+
+// ---- the release ----
+
+std::uint32_t Little(const std::string& bytes, std::size_t at, int size) {
+  std::uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes.at(at + i));
+  return value;
+}
+
+// The names in a zip file's central directory, or nothing when it cannot be read.
+std::optional<std::vector<std::string>> ZipNames(const std::string& zip) {
+  const std::size_t end = zip.rfind(std::string("PK\x05\x06", 4));
+  if (end == std::string::npos || end + 22 > zip.size()) return std::nullopt;
+  const std::uint32_t count = Little(zip, end + 10, 2);
+  std::size_t at = Little(zip, end + 16, 4);
+  std::vector<std::string> names;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (at + 46 > zip.size() || Little(zip, at, 4) != 0x02014b50u) return std::nullopt;
+    const std::uint32_t nameLength = Little(zip, at + 28, 2);
+    names.push_back(zip.substr(at + 46, nameLength));
+    at += 46 + nameLength + Little(zip, at + 30, 2) + Little(zip, at + 32, 2);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(Release, ZipBesideTheFolderHoldsExactlyItsFourFiles) {
+  const auto names = ZipNames(FileContent(DistFolder() + "\\..\\ramsweep-pro-4.1.zip"));
+  ASSERT_TRUE(names);
+  EXPECT_EQ(*names, (std::vector<std::string>{"RSWPRO.INF", "rswpro.exe", "rswpro4.html", "rswsetup.exe"}));
+  // the size of the installed files is written into the released INF, not left as a placeholder
+  const std::string inf = FileContent(DistFolder() + "\\RSWPRO.INF");
+  EXPECT_EQ(inf.find("@INSTALLED_KB@"), std::string::npos);
+  EXPECT_NE(inf.find("EstimatedSize,0x10001,"), std::string::npos);
+}
 
 // ---- EXIT ----
 
