@@ -401,10 +401,17 @@ TEST_F(Installation, InstallsFromACopiedReleaseFolderAndIsRemovedFromTheListing)
 }
 
 TEST_F(Installation, InstallOverARunningCopyReplacesEveryFileAndKeepsTheSettingsAndTheList) {
-  // an older build: every file differs from the release's
-  const std::string older = CopyOfReleaseFolder("rsw older release");
+  // another build: every file differs from the release's, and the program claims a later version
+  // (9.9), which must not keep the release's older one out
+  const std::string older = CopyOfReleaseFolder("rsw other release");
   for (const auto& file : kInstalledFiles) {
-    WriteContent(older + "\\" + file, FileContent(older + "\\" + file) + (file == "RSWPRO.INF" ? "\n; older\n" : "older"));
+    std::string content = FileContent(older + "\\" + file);
+    if (file == "rswpro.exe") {
+      const std::size_t fixed = content.find(std::string("\xBD\x04\xEF\xFE", 4));
+      ASSERT_NE(fixed, std::string::npos) << "no version resource";
+      content.replace(fixed + 8, 4, std::string("\x09\x00\x09\x00", 4));  // dwFileVersionMS
+    }
+    WriteContent(older + "\\" + file, content + (file == "RSWPRO.INF" ? "\n; other\n" : "other"));
   }
   const HWND oldWindow = InstallFrom(older);
   ASSERT_TRUE(oldWindow);
