@@ -1,5 +1,5 @@
-// The entry of rswpro: the installer's one-shot words (INSTALL, UNINSTALL, EXIT), the hand-off to a running instance, or the
-// main window and its message loop.
+// The entry of rswpro: the installer's one-shot words (INSTALL, UNINSTALL, EXIT), the hand-off to
+// a running instance, or the main window and its message loop.
 
 #include <windows.h>
 

@@ -51,7 +51,8 @@ std::string InstalledFolder() { return SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\P
 std::string InstalledProgram() { return InstalledFolder() + "\\rswpro.exe"; }
 
 std::vector<std::string> Shortcuts() {
-  return {SpecialFolder(CSIDL_PROGRAMS) + "\\Ramsweep Pro.lnk", SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Ramsweep Pro.lnk"};
+  return {SpecialFolder(CSIDL_PROGRAMS) + "\\Ramsweep Pro.lnk",
+          SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Ramsweep Pro.lnk"};
 }
 
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

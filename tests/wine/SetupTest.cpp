@@ -230,7 +230,8 @@ TEST(ReleaseFolder, InstallsRunsAndUninstallsLeavingNothingBehind) {
     ProgramRun run(installed, "Startup", "");
     EXPECT_EQ(run.WaitForExit(20s), 0);
     EXPECT_EQ(run.MainWindow(), nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return WindowText(window).find("Ramsweep Pro - Waiting (") != std::string::npos; }, 10s))
+    EXPECT_TRUE(
+        WaitUntil([&] { return WindowText(window).find("Ramsweep Pro - Waiting (") != std::string::npos; }, 10s))
         << WindowText(window);
     bool ended = false;
     for (int attempt = 0; attempt < 30 && !ended; ++attempt) {
