@@ -335,7 +335,7 @@ TEST_F(Installation, ExitGivesUpOnAFreeUpThatOutlastsItsDeadlineWithoutEndingIt)
   EXPECT_EQ(win32::FindRunningInstance(), window);
 }
 
-TEST_F(Installation, ExitLeavesAnInstanceAloneWhileItsFormIsOpen) {
+TEST_F(Installation, ExitLeavesAnInstanceAloneWhileAModalBoxDisablesIt) {
   ProgramRun first("");
   const HWND window = first.WaitForMainWindow(20s);
   ASSERT_TRUE(window);
