@@ -468,6 +468,27 @@ TEST_F(Installation, InstallStopsBeforeTouchingAnythingWhileACopyWillNotClose) {
   RemoveFolder(release);
 }
 
+TEST_F(Installation, UninstallStopsBeforeRemovingAnythingWhileACopyWillNotClose) {
+  const std::string release = CopyOfReleaseFolder("rsw busy uninstall");
+  const HWND window = InstallFrom(release);
+  ASSERT_TRUE(window);
+  RemoveFolder(release);
+  const DWORD running = ProcessOf(window);
+  PostMessageA(window, WM_REMOTE_FREEUP, PackRemoteWParam(90, 1), 1);
+  ASSERT_TRUE(WaitUntil([&] { return WindowText(window).find("Waiting (") != std::string::npos; }, 10s));
+  ShowWindow(window, SW_MINIMIZE);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(window) != FALSE; }, 5s));
+
+  EXPECT_EQ(UninstallWithTheReadmeLine(), 0);  // rundll32 reports nothing itself
+  EXPECT_TRUE(WaitUntil([&] { return !IsIconic(window) && IsWindowVisible(window); }, 10s))
+      << "not brought to the front";
+  for (const auto& file : kInstalledFiles) EXPECT_TRUE(FileExists(InstalledFolder() + "\\" + file)) << file;
+  EXPECT_TRUE(KeyExists(kSettingsPath));
+  EXPECT_TRUE(KeyExists(kListingPath));
+  EXPECT_EQ(StoredText(kRunKeyPath, "Ramsweep Pro"), "\"" + InstalledProgram() + "\" Startup");
+  EXPECT_FALSE(ProcessEnded(running)) << "never ended by force";
+}
+
 TEST_F(Installation, UninstallWhileTheProgramRunsLeavesNothingAndASecondOneEndsQuietly) {
   const std::string release = CopyOfReleaseFolder("rsw uninstall release");
   const HWND window = InstallFrom(release);
