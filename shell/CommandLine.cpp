@@ -26,6 +26,7 @@ void ApplyStartupSettings(const uRegistry& registry, CommandLineRequest& request
 StartAction ChooseStartAction(std::span<const std::string> args) {
   if (args.size() == 1 && args[0] == "INSTALL") return StartAction::Install;
   if (args.size() == 1 && args[0] == "UNINSTALL") return StartAction::Uninstall;
+  if (args.size() == 1 && args[0] == "EXIT") return StartAction::Exit;
   return StartAction::Run;
 }
 

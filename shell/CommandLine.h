@@ -1,5 +1,6 @@
 #pragma once
-// The command line of rswpro: the installer's one-shot words and the free-up request.
+// The command line of rswpro: the installer's one-shot words (INSTALL, UNINSTALL, EXIT) and the
+// free-up request.
 
 #include <cstdint>
 #include <span>
@@ -18,9 +19,9 @@ struct CommandLineRequest {
   bool StartMinimised = false;  // STARTUP asks for the show command SW_SHOWMINNOACTIVE
 };
 
-enum class StartAction { Install, Uninstall, Run };
+enum class StartAction { Install, Uninstall, Exit, Run };
 
-// INSTALL and UNINSTALL count only as the single, exactly spelt argument.
+// INSTALL, UNINSTALL and EXIT count only as the single, exactly spelt argument.
 StartAction ChooseStartAction(std::span<const std::string> args);
 
 // Parses the arguments (the program path excluded) into `request` and returns whether any were

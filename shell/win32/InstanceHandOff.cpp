@@ -15,21 +15,23 @@ struct Search {
 
 BOOL CALLBACK VisitWindow(HWND window, LPARAM parameter) {
   auto& search = *reinterpret_cast<Search*>(parameter);
-  char className[101] = {};
-  if (GetClassNameA(window, className, sizeof className) == 0 || std::strcmp(className, kMainWindowClass) != 0) {
-    return TRUE;
-  }
-  DWORD_PTR answer = 0;
-  const LRESULT sent = SendMessageTimeoutA(window, WM_PRESENCE_QUERY, PRESENCE_MAGIC, PRESENCE_MAGIC,
-                                           SMTO_ABORTIFHUNG | SMTO_BLOCK, search.timeoutMs, &answer);
-  if (sent != 0 && answer == static_cast<DWORD_PTR>(PRESENCE_MAGIC)) {
-    search.found = window;
-    return FALSE;
-  }
-  return TRUE;
+  if (!IsRunningInstance(window, search.timeoutMs)) return TRUE;
+  search.found = window;
+  return FALSE;
 }
 
 }  // namespace
+
+bool IsRunningInstance(HWND window, UINT timeoutMs) {
+  char className[101] = {};
+  if (GetClassNameA(window, className, sizeof className) == 0 || std::strcmp(className, kMainWindowClass) != 0) {
+    return false;
+  }
+  DWORD_PTR answer = 0;
+  const LRESULT sent = SendMessageTimeoutA(window, WM_PRESENCE_QUERY, PRESENCE_MAGIC, PRESENCE_MAGIC,
+                                           SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &answer);
+  return sent != 0 && answer == static_cast<DWORD_PTR>(PRESENCE_MAGIC);
+}
 
 HWND FindRunningInstance(UINT timeoutMs) {
   Search search{timeoutMs};

@@ -11,6 +11,10 @@ namespace rsw::win32 {
 // hung instance cannot block every later start.
 inline constexpr UINT kPresenceTimeoutMs = 5000;
 
+// Whether `window` is of class "TfrmRamsweep" and answers the presence query with the magic number
+// within `timeoutMs`.
+bool IsRunningInstance(HWND window, UINT timeoutMs);
+
 // The first top-level window of class "TfrmRamsweep" that answers the presence query with the
 // magic number, or nullptr.
 HWND FindRunningInstance(UINT timeoutMs = kPresenceTimeoutMs);

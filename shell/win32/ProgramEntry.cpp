@@ -1,5 +1,5 @@
-// The entry of rswpro: the installer's one-shot words, the hand-off to a running instance, or the
-// main window and its message loop.
+// The entry of rswpro: the installer's one-shot words (INSTALL, UNINSTALL, EXIT), the hand-off to
+// a running instance, or the main window and its message loop.
 
 #include <windows.h>
 
@@ -13,6 +13,7 @@
 #include "shell/AutoRun.h"
 #include "shell/CommandLine.h"
 #include "shell/ErrorText.h"
+#include "shell/win32/CloseInstances.h"
 #include "shell/win32/InstanceHandOff.h"
 #include "shell/win32/ProgramPath.h"
 #include "shell/win32/TfrmRamsweep.h"
@@ -60,6 +61,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   switch (action) {
     case StartAction::Install:
     case StartAction::Uninstall: return RunInstallerWord(action, registry);
+    // no window of its own: 0 once no instance runs, 1 when one is still there at the deadline
+    case StartAction::Exit: return CloseRunningInstances() ? 0 : 1;
     case StartAction::Run: break;
   }
 

@@ -144,7 +144,15 @@ INSTANTIATE_TEST_SUITE_P(Table, StartActionTest,
                                            ActionCase{{"/INSTALL"}, StartAction::Run},
                                            ActionCase{{"INSTALL", "X"}, StartAction::Run},
                                            ActionCase{{"UNINSTALL", "UNINSTALL"}, StartAction::Run},
-                                           ActionCase{{"INSTALL "}, StartAction::Run}));
+                                           ActionCase{{"INSTALL "}, StartAction::Run},
+                                           ActionCase{{"EXIT"}, StartAction::Exit},
+                                           ActionCase{{"exit"}, StartAction::Run},
+                                           ActionCase{{"Exit"}, StartAction::Run},
+                                           ActionCase{{"/EXIT"}, StartAction::Run},
+                                           ActionCase{{"EXIT", "F32"}, StartAction::Run},
+                                           ActionCase{{"F32", "EXIT"}, StartAction::Run},
+                                           ActionCase{{"EXIT "}, StartAction::Run},
+                                           ActionCase{{"EXITS"}, StartAction::Run}));
 
 }  // namespace
 }  // namespace rsw

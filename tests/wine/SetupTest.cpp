@@ -11,12 +11,14 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "setup/InfPath.h"
 #include "setup/win32/SetupLauncher.h"
+#include "shell/win32/InstanceHandOff.h"
 #include "wine/WineTestSupport.h"
 
 namespace rsw::test {
@@ -164,11 +166,12 @@ bool KeyExists(const char* keyPath) {
   return true;
 }
 
+// The README's line, on the INF the installation put into the program folder.
 long Uninstall() {
   char system[MAX_PATH] = {};
   GetSystemDirectoryA(system, MAX_PATH);
   ProgramRun run(std::string(system) + "\\rundll32.exe",
-                 "setupapi.dll,InstallHinfSection DefaultUninstall 132 " + DistFolder() + "\\RSWPRO.INF", "");
+                 "setupapi.dll,InstallHinfSection DefaultUninstall 132 " + InstalledFolder() + "\\RSWPRO.INF", "");
   EXPECT_TRUE(run.Started());
   return run.WaitForExit(60s);
 }
@@ -208,12 +211,29 @@ TEST(ReleaseFolder, InstallsRunsAndUninstallsLeavingNothingBehind) {
   EXPECT_TRUE(WaitUntil([&] { return FileExists(shortcuts[0]) || FileExists(shortcuts[1]); }, 30s));
   EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kRunKeyPath, "Ramsweep Pro").value_or(""), *stored);
 
-  // run: the log-on command frees memory and stays; closed once the free-up is over
+  // run: the installation started the program; the log-on command, a second start now, hands its
+  // free-up over to it and ends; the program stays and is closed once the free-up is over
+  HWND window = nullptr;
+  EXPECT_TRUE(WaitUntil([&] { return (window = win32::FindRunningInstance()) != nullptr; }, 30s));
+  ASSERT_TRUE(window);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  win32::ScopedHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  ASSERT_TRUE(process);
+  char image[MAX_PATH] = {};
+  DWORD imageSize = MAX_PATH;
+  ASSERT_TRUE(QueryFullProcessImageNameA(process.Get(), 0, image, &imageSize));
+  EXPECT_TRUE(SamePath(image, installed)) << image;
   {
+    // a countdown long enough to be seen in the caption
+    const DWORD delay = 5;
+    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kSettingsPath, "StartupDelay", REG_DWORD, &delay, sizeof delay),
+              ERROR_SUCCESS);
     ProgramRun run(installed, "Startup", "");
-    const HWND window = run.WaitForMainWindow(20s);
-    ASSERT_TRUE(window);
-    // the start-up free-up runs with what the install stored: a one-second countdown, one pass
+    EXPECT_EQ(run.WaitForExit(20s), 0);
+    EXPECT_EQ(run.MainWindow(), nullptr);
+    // the start-up free-up runs in the installed program with what is stored: the five-second
+    // countdown, then the work, and back to idle
     std::set<std::string> states;
     EXPECT_TRUE(WaitUntil(
         [&] {
@@ -223,18 +243,20 @@ TEST(ReleaseFolder, InstallsRunsAndUninstallsLeavingNothingBehind) {
           return state == "Ramsweep Pro" && states.size() > 1;
         },
         30s));
-    EXPECT_TRUE(std::any_of(states.begin(), states.end(), [](const std::string& s) { return s != "Ramsweep Pro"; }))
-        << "no free-up seen";
+    EXPECT_TRUE(std::any_of(states.begin(), states.end(),
+                            [](const std::string& state) { return state.starts_with("Ramsweep Pro - Waiting ("); }))
+        << "no start-up free-up seen";
     for (const std::string& state : states) {
-      EXPECT_TRUE(state == "Ramsweep Pro" || state == "Ramsweep Pro - Waiting (1)" || state == "Ramsweep Pro - Working")
+      EXPECT_TRUE(state == "Ramsweep Pro" || state == "Ramsweep Pro - Working" ||
+                  std::regex_match(state, std::regex(R"(Ramsweep Pro - Waiting \([1-5]\))")))
           << state;
     }
-    long code = -1;
-    for (int attempt = 0; attempt < 30 && code == -1; ++attempt) {
+    bool ended = false;
+    for (int attempt = 0; attempt < 30 && !ended; ++attempt) {
       PostMessageA(window, WM_CLOSE, 0, 0);  // refused while the free-up runs
-      code = run.WaitForExit(1s);
+      ended = WaitForSingleObject(process.Get(), 1000) == WAIT_OBJECT_0;
     }
-    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(ended);
   }
 
   // uninstall: nothing of it is left but the maker's key
@@ -245,7 +267,7 @@ TEST(ReleaseFolder, InstallsRunsAndUninstallsLeavingNothingBehind) {
   EXPECT_EQ(StoredText(HKEY_CURRENT_USER, kRunKeyPath, "Ramsweep Pro"), std::nullopt);
   EXPECT_FALSE(KeyExists(kSettingsPath));
   EXPECT_TRUE(KeyExists("Software\\Vondrel Aske"));
-  RemoveDirectoryA(InstalledFolder().c_str());
+  EXPECT_FALSE(FileExists(InstalledFolder()));
 }
 
 }  // namespace
