@@ -13,13 +13,7 @@ namespace rsw::win32 {
 void TfrmRamsweep::ScheduleNextRegular() {
   NextRegularTime = rsw::NextRegularTime(m_options.now(), Position(udmin));
   const CivilTime due = FromLocalSeconds(NextRegularTime);
-  SYSTEMTIME time{};
-  time.wYear = static_cast<WORD>(due.year);
-  time.wMonth = static_cast<WORD>(due.month);
-  time.wDay = static_cast<WORD>(due.day);
-  time.wHour = static_cast<WORD>(due.hour);
-  time.wMinute = static_cast<WORD>(due.minute);
-  time.wSecond = static_cast<WORD>(due.second);
+  const SYSTEMTIME time = SystemTimeOf(due);
   char text[64] = {};
   // the locale's long time format, no date
   GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &time, nullptr, text, sizeof text);

@@ -16,6 +16,7 @@
 #include "engine/IdleProfile.h"
 #include "shell/CommandLine.h"
 #include "shell/Messages.h"
+#include "shell/win32/MainWindowInternals.h"
 #include "shell/win32/TfrmRamsweep.h"
 
 namespace rsw::win32 {
@@ -25,13 +26,7 @@ namespace {
 // The time of day in the user's short time format ("14:05", "2:05 PM"). Systems before Windows 7
 // know only the long format, which is then shown without its seconds.
 std::string ShortTimeOfDay(const CivilTime& at) {
-  SYSTEMTIME time{};
-  time.wYear = static_cast<WORD>(at.year);
-  time.wMonth = static_cast<WORD>(at.month);
-  time.wDay = static_cast<WORD>(at.day);
-  time.wHour = static_cast<WORD>(at.hour);
-  time.wMinute = static_cast<WORD>(at.minute);
-  time.wSecond = static_cast<WORD>(at.second);
+  const SYSTEMTIME time = SystemTimeOf(at);
   std::array<char, 80> format{};
   std::array<char, 80> text{};
   if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SSHORTTIME, format.data(), static_cast<int>(format.size())) > 1 &&

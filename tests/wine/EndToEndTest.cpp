@@ -259,24 +259,8 @@ std::optional<DWORD> StoredDword(const char* keyPath, const char* name) {
   return value;
 }
 
-std::optional<std::string> StoredText(const char* keyPath, const char* name) {
-  char text[4096] = {};
-  DWORD size = sizeof text;
-  if (RegGetValueA(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return std::string(text);
-}
-
 void StoreDword(const char* keyPath, const char* name, DWORD value) {
   ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, keyPath, name, REG_DWORD, &value, sizeof value), ERROR_SUCCESS);
-}
-
-bool KeyExists(const char* keyPath) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
 }
 
 // Starts from no settings and no entry, and leaves none behind.

@@ -67,22 +67,6 @@ void WriteContent(const std::string& path, const std::string& content) {
   out << content;
 }
 
-bool KeyExists(const char* keyPath) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
-}
-
-std::optional<std::string> StoredText(const char* keyPath, const char* name) {
-  char text[4096] = {};
-  DWORD size = sizeof text;
-  if (RegGetValueA(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
-  return std::string(text);
-}
-
 std::optional<DWORD> StoredDword(const char* keyPath, const char* name) {
   DWORD value = 0, size = sizeof value;
   if (RegGetValueA(HKEY_CURRENT_USER, keyPath, name, RRF_RT_REG_DWORD, nullptr, &value, &size) != ERROR_SUCCESS) {
@@ -107,18 +91,6 @@ std::string CopyOfReleaseFolder(const std::string& name) {
     EXPECT_TRUE(CopyFileA((DistFolder() + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE)) << file;
   }
   return folder;
-}
-
-void RemoveFolder(const std::string& folder) {
-  WIN32_FIND_DATAA found{};
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      DeleteFileA((folder + "\\" + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
 }
 
 // The full path of the program a process runs, or "".

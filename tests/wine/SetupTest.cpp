@@ -43,18 +43,6 @@ std::string TempFolder(const std::string& name) {
   return folder;
 }
 
-void RemoveFolder(const std::string& folder) {
-  WIN32_FIND_DATAA found{};
-  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      DeleteFileA((folder + "\\" + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  RemoveDirectoryA(folder.c_str());
-}
-
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string LongForm(const std::string& path) {
@@ -64,13 +52,6 @@ std::string LongForm(const std::string& path) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) == 0; }
-
-std::optional<std::string> StoredText(HKEY root, const char* keyPath, const char* name) {
-  char text[2048] = {};
-  DWORD size = sizeof text;
-  if (RegGetValueA(root, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return std::nullopt;
-  return std::string(text);
-}
 
 std::string Launcher() { return DistFolder() + "\\rswsetup.exe"; }
 
@@ -157,13 +138,6 @@ std::string InstalledFolder() { return SpecialFolder(CSIDL_LOCAL_APPDATA) + "\\P
 std::vector<std::string> Shortcuts() {
   return {SpecialFolder(CSIDL_PROGRAMS) + "\\Ramsweep Pro.lnk",
           SpecialFolder(CSIDL_COMMON_PROGRAMS) + "\\Ramsweep Pro.lnk"};
-}
-
-bool KeyExists(const char* keyPath) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
 }
 
 // The README's line, on the INF the installation put into the program folder.

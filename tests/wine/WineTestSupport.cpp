@@ -411,4 +411,34 @@ HWND BalloonShown() {
   return search.found;
 }
 
+bool KeyExists(const char* keyPath) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, keyPath, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+std::optional<std::string> StoredText(HKEY root, const char* keyPath, const char* name) {
+  char text[4096] = {};
+  DWORD size = sizeof text;
+  if (RegGetValueA(root, keyPath, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS) return std::nullopt;
+  return std::string(text);
+}
+
+std::optional<std::string> StoredText(const char* keyPath, const char* name) {
+  return StoredText(HKEY_CURRENT_USER, keyPath, name);
+}
+
+void RemoveFolder(const std::string& folder) {
+  WIN32_FIND_DATAA found{};
+  const HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
 }  // namespace rsw::test

@@ -112,6 +112,13 @@ std::string MessageBoxText(HWND box);
 // of another process; nullptr when there is none.
 HWND BalloonShown();
 
+// The registry and files as a test looks at them.
+bool KeyExists(const char* keyPath);  // under HKEY_CURRENT_USER
+std::optional<std::string> StoredText(HKEY root, const char* keyPath, const char* name);
+std::optional<std::string> StoredText(const char* keyPath, const char* name);  // under HKEY_CURRENT_USER
+// Deletes the files of `folder` and then the folder itself.
+void RemoveFolder(const std::string& folder);
+
 // Every "TfrmRamsweep" window of another process, ended along with its process.
 void EndStrayInstances();
 
