@@ -95,8 +95,8 @@ HICON TfrmRamsweep::ComposeTrayIcon(HICON base, const std::string& digits, int c
 void TfrmRamsweep::UpdateStatusDisplay() {
   if (!Checked(chkShowIcon) || !TrayReady) return;
   const TrayInputs inputs{FreeBytes,
-                          ParseThousands(Text(txtCritical)).value_or(-1),
-                          ParseThousands(Text(txtYellow)).value_or(-1),
+                          ParseThousands(TickText(txtCritical)).value_or(-1),
+                          ParseThousands(TickText(txtYellow)).value_or(-1),
                           Checked(chkBackground),
                           Busy,
                           CountdownLeft,
@@ -106,7 +106,8 @@ void TfrmRamsweep::UpdateStatusDisplay() {
   const HICON base = bases[static_cast<int>(look.picture)]->Get();
 
   // Only a changed picture is composed and handed over, and only a changed picture or tip goes to
-  // the shell: an idle tick then costs a reading and the taskbar check.
+  // the shell: an idle tick then costs a reading and the taskbar check. A changed tip alone goes
+  // without the picture, which the shell would otherwise copy and draw again.
   const TrayContent content{static_cast<int>(look.picture), TrayDigits(FreeBytes)};
   const bool newPicture = !(content == ShownTrayContent) || !ComposedIcon;
   HICON picture = ComposedIcon.Get();
@@ -128,7 +129,11 @@ void TfrmRamsweep::UpdateStatusDisplay() {
   const bool newTip = tip != Traybar1->Hint;
   if (newTip) Traybar1->Hint = std::move(tip);
   Traybar1->CheckTaskbar();
-  if (newPicture || newTip) Traybar1->ModifyIcon();
+  if (newPicture) {
+    Traybar1->ModifyIcon();
+  } else if (newTip) {
+    Traybar1->ModifyTip();
+  }
   if (newPicture) {
     // the previous picture goes only now that the new one is in place
     ComposedIcon.Reset(picture);

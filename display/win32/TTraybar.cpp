@@ -61,6 +61,13 @@ bool TTraybar::AddIcon() {
 
 bool TTraybar::ModifyIcon() { return PrepareIconData() && Shell_NotifyIconA(NIM_MODIFY, &m_data) != FALSE; }
 
+bool TTraybar::ModifyTip() {
+  if (!PrepareIconData()) return false;
+  NOTIFYICONDATAA tip = m_data;
+  tip.uFlags = NIF_TIP;
+  return Shell_NotifyIconA(NIM_MODIFY, &tip) != FALSE;
+}
+
 bool TTraybar::DeleteIcon() { return PrepareIconData() && Shell_NotifyIconA(NIM_DELETE, &m_data) != FALSE; }
 
 void TTraybar::CheckTaskbar() {

@@ -46,6 +46,8 @@ class TTraybar {
 
   bool AddIcon();
   bool ModifyIcon();
+  // Changes the tip alone: the shell keeps the picture it has and neither copies nor redraws it.
+  bool ModifyTip();
   bool DeleteIcon();
   void CheckTaskbar();
 

@@ -221,6 +221,8 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void TfrmRamsweep::OnCommand(int id, int code, HWND control) {
+  // An edit's text changed, by the user or by any program: the ticks read it again.
+  if (control && code == EN_CHANGE) ForgetTickValue(static_cast<ControlId>(id));
   // the Free-and-Run entries and "&Manage Entries", chosen from the tray menu
   if (!control && FreeAndRunCommand(id)) return;
   switch (id) {
@@ -338,6 +340,37 @@ std::string TfrmRamsweep::Text(ControlId id) const {
 }
 
 void TfrmRamsweep::SetText(ControlId id, const std::string& text) { SetWindowTextA(Control(id), text.c_str()); }
+
+std::string TfrmRamsweep::TickText(ControlId edit) const {
+  TickValue& known = m_tickValues[static_cast<int>(edit)];
+  const HWND control = Control(edit);
+  if (known.edit != control) {
+    known = TickValue();
+    known.edit = control;
+  }
+  if (!known.hasText) {
+    known.text = Text(edit);
+    known.hasText = true;
+  }
+  return known.text;
+}
+
+int TfrmRamsweep::TickPosition(ControlId upDown, ControlId buddy) const {
+  // the up-down's position is its buddy's number, so the buddy's EN_CHANGE says when it moves
+  TickValue& known = m_tickValues[static_cast<int>(buddy)];
+  const HWND control = Control(buddy);
+  if (known.edit != control) {
+    known = TickValue();
+    known.edit = control;
+  }
+  if (!known.hasPosition) {
+    known.position = Position(upDown);
+    known.hasPosition = true;
+  }
+  return known.position;
+}
+
+void TfrmRamsweep::ForgetTickValue(ControlId edit) { m_tickValues.erase(static_cast<int>(edit)); }
 
 void TfrmRamsweep::Enable(ControlId id, bool enabled) { EnableWindow(Control(id), enabled); }
 

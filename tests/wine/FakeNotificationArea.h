@@ -24,6 +24,7 @@ class FakeNotificationArea {
     HWND window;
     UINT id;
     std::string tip;  // empty when the record carries none
+    UINT flags = 0;   // which fields the record carries (NIF_ICON, NIF_TIP, ...)
   };
 
   FakeNotificationArea() {
@@ -69,7 +70,7 @@ class FakeNotificationArea {
     if (data.cbData >= kTipOffset && data.lpData) {
       const auto* bytes = static_cast<const std::uint8_t*>(data.lpData);
       std::memcpy(&call.id, bytes + 4, sizeof call.id);
-      UINT flags = 0;
+      UINT& flags = call.flags;
       std::memcpy(&flags, bytes + 8, sizeof flags);
       if ((flags & NIF_TIP) && data.cbData >= kTipOffset + 2 * kTipChars) {
         for (std::size_t i = 0; i < kTipChars; ++i) {

@@ -12,6 +12,7 @@
 #include "display/StatusDisplay.h"
 #include "display/win32/TTraybar.h"
 #include "engine/win32/Win32FreeUp.h"
+#include "wine/FakeNotificationArea.h"
 #include "wine/MainWindowFixture.h"
 #include "wine/WineTestSupport.h"
 
@@ -81,6 +82,25 @@ TEST_F(TraybarTest, CheckTaskbarAddsAgainOnlyForANewTaskbar) {
   tray->CheckTaskbar();
   EXPECT_TRUE(IconShown(tray->CallbackWindow()));
   EXPECT_EQ(tray->TrayWindow(), FindWindowA("Shell_TrayWnd", nullptr));
+}
+
+TEST_F(TraybarTest, ATipAloneLeavesThePictureWithTheShell) {
+  FakeNotificationArea area;
+  ASSERT_TRUE(area.InFront());
+  tray->Icon = icon;
+  tray->Hint = "3000.1 MB";
+  ASSERT_TRUE(tray->AddIcon());
+  tray->Hint = std::string(70, 't');
+  EXPECT_TRUE(tray->ModifyTip());
+  ASSERT_EQ(area.Calls().size(), 2u);
+  EXPECT_EQ(area.Calls().back().message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(area.Calls().back().flags, static_cast<UINT>(NIF_TIP)) << "no picture for the shell to copy";
+  EXPECT_EQ(area.Calls().back().tip, std::string(63, 't'));
+  EXPECT_EQ(tray->IconData().uFlags, 7u) << "the record itself keeps every field";
+  EXPECT_TRUE(tray->ModifyIcon());
+  EXPECT_EQ(area.Calls().back().flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_TRUE(tray->DeleteIcon());
+  EXPECT_FALSE(tray->ModifyTip()) << "nothing left to change";
 }
 
 TEST_F(TraybarTest, MouseNotificationsBecomeCallbacks) {
