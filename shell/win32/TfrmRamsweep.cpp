@@ -342,35 +342,28 @@ std::string TfrmRamsweep::Text(ControlId id) const {
 void TfrmRamsweep::SetText(ControlId id, const std::string& text) { SetWindowTextA(Control(id), text.c_str()); }
 
 std::string TfrmRamsweep::TickText(ControlId edit) const {
-  TickValue& known = m_tickValues[static_cast<int>(edit)];
   const HWND control = Control(edit);
-  if (known.edit != control) {
-    known = TickValue();
-    known.edit = control;
-  }
-  if (!known.hasText) {
-    known.text = Text(edit);
-    known.hasText = true;
-  }
-  return known.text;
+  const auto known = m_tickTexts.find(static_cast<int>(edit));
+  if (known != m_tickTexts.end() && known->second.first == control) return known->second.second;
+  std::string text = Text(edit);
+  m_tickTexts[static_cast<int>(edit)] = {control, text};
+  return text;
 }
 
 int TfrmRamsweep::TickPosition(ControlId upDown, ControlId buddy) const {
   // the up-down's position is its buddy's number, so the buddy's EN_CHANGE says when it moves
-  TickValue& known = m_tickValues[static_cast<int>(buddy)];
   const HWND control = Control(buddy);
-  if (known.edit != control) {
-    known = TickValue();
-    known.edit = control;
-  }
-  if (!known.hasPosition) {
-    known.position = Position(upDown);
-    known.hasPosition = true;
-  }
-  return known.position;
+  const auto known = m_tickPositions.find(static_cast<int>(buddy));
+  if (known != m_tickPositions.end() && known->second.first == control) return known->second.second;
+  const int position = Position(upDown);
+  m_tickPositions[static_cast<int>(buddy)] = {control, position};
+  return position;
 }
 
-void TfrmRamsweep::ForgetTickValue(ControlId edit) { m_tickValues.erase(static_cast<int>(edit)); }
+void TfrmRamsweep::ForgetTickValue(ControlId edit) {
+  m_tickTexts.erase(static_cast<int>(edit));
+  m_tickPositions.erase(static_cast<int>(edit));
+}
 
 void TfrmRamsweep::Enable(ControlId id, bool enabled) { EnableWindow(Control(id), enabled); }
 

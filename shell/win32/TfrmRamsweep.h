@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "display/StatusDisplay.h"
@@ -257,15 +258,9 @@ class TfrmRamsweep {
 
   HWND m_window = nullptr;
   mutable std::unordered_map<int, HWND> m_controls;  // by control id, see Control
-  // By the edit's id: the edit read and its text, or its up-down's position.
-  struct TickValue {
-    HWND edit = nullptr;
-    std::string text;
-    bool hasText = false;
-    int position = 0;
-    bool hasPosition = false;
-  };
-  mutable std::unordered_map<int, TickValue> m_tickValues;
+  // By the edit's id, with the edit they were read from: its text, or its up-down's position.
+  mutable std::unordered_map<int, std::pair<HWND, std::string>> m_tickTexts;
+  mutable std::unordered_map<int, std::pair<HWND, int>> m_tickPositions;
   const uRegistry& m_registry;
   Options m_options;
   std::string m_decimalSeparator = ".";
