@@ -146,6 +146,8 @@ struct Window {
   void Tick() { SendMessageA(form->Handle(), WM_TIMER, rsw::win32::kTimer1, 0); }
   // Another number of megabytes on every call, so the digits change.
   void Change(int i) { freeBytes = (3000ull + static_cast<unsigned>(i % 2) * 7) * 1048576; }
+  // A tenth of a megabyte more or less on every call: the caption and the tip change, the digits not.
+  void ChangeTip(int i) { freeBytes = 3000ull * 1048576 + static_cast<unsigned>(i % 2) * 104858; }
 };
 
 int Updates() {
@@ -172,6 +174,10 @@ int Tick() {
   constexpr int kRuns = 2000;
   for (int i = 0; i < 50; ++i) window.Tick();
   Result("tick_steady_s", Mean(kRuns, [&](int) { window.Tick(); }));
+  Result("tick_tip_changing_s", Mean(kRuns, [&](int i) {
+           window.ChangeTip(i);
+           window.Tick();
+         }));
   Result("tick_changing_s", Mean(kRuns, [&](int i) {
            window.Change(i);
            window.Tick();
@@ -202,28 +208,15 @@ int Tick() {
            rsw::TrayDigits(inputs.freeBytes);
            rsw::TrayTip(inputs.freeBytes, ".");
          }));
-  const HICON base = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "ICON_GREEN", IMAGE_ICON, 16, 16, 0));
-  const HFONT font = CreateFontA(-9, 0, 0, 0, 100, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
-                                 CLIP_DEFAULT_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_MODERN, "Arial");
-  Result("part_compose_icon_s", Mean(kRuns, [&](int) {
-           ICONINFO info{};
-           if (!base || !GetIconInfo(base, &info)) return;
-           const HDC screen = GetDC(nullptr);
-           const HDC dc = CreateCompatibleDC(screen);
-           ReleaseDC(nullptr, screen);
-           const HGDIOBJ oldBitmap = SelectObject(dc, info.hbmMask);
-           const HGDIOBJ oldFont = SelectObject(dc, font);
-           SetBkMode(dc, TRANSPARENT);
-           SIZE extent{};
-           GetTextExtentPoint32A(dc, "3000", 4, &extent);
-           TextOutA(dc, 0, 0, "3000", 4);
-           SelectObject(dc, oldFont);
-           SelectObject(dc, oldBitmap);
-           DeleteDC(dc);
-           ICONINFO result{TRUE, 0, 0, info.hbmMask, info.hbmColor};
-           DestroyIcon(CreateIconIndirect(&result));
-           DeleteObject(info.hbmMask);
-           DeleteObject(info.hbmColor);
+  // the program's own composer on the picture it uses, the digits alternating
+  const int size = window.form->TrayPictureSize();
+  const HICON base =
+      static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), "ICON_GREEN", IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  const int centreRow = rsw::TextCentreRow(rsw::TrayPicture::Green, rsw::TrayDigitMetricsFor(size));
+  Result("part_compose_icon_s", Mean(kRuns, [&](int i) {
+           if (const HICON picture = window.form->ComposeTrayIcon(base, i % 2 ? "3000" : "3007", centreRow)) {
+             DestroyIcon(picture);
+           }
          }));
   rsw::win32::TTraybar& tray = window.form->Tray();
   Result("part_taskbar_check_s", Mean(kRuns, [&](int) { tray.CheckTaskbar(); }));
@@ -238,7 +231,6 @@ int Tick() {
            query.uID = 1;
            Shell_NotifyIconA(NIM_MODIFY, &query);
          }));
-  DeleteObject(font);
   DestroyIcon(base);
   return 0;
 }

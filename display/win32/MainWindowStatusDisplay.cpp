@@ -95,8 +95,8 @@ HICON TfrmRamsweep::ComposeTrayIcon(HICON base, const std::string& digits, int c
 void TfrmRamsweep::UpdateStatusDisplay() {
   if (!Checked(chkShowIcon) || !TrayReady) return;
   const TrayInputs inputs{FreeBytes,
-                          ParseThousands(Text(txtCritical)).value_or(-1),
-                          ParseThousands(Text(txtYellow)).value_or(-1),
+                          ParseThousands(TickText(txtCritical)).value_or(-1),
+                          ParseThousands(TickText(txtYellow)).value_or(-1),
                           Checked(chkBackground),
                           Busy,
                           CountdownLeft,
@@ -106,7 +106,8 @@ void TfrmRamsweep::UpdateStatusDisplay() {
   const HICON base = bases[static_cast<int>(look.picture)]->Get();
 
   // Only a changed picture is composed and handed over, and only a changed picture or tip goes to
-  // the shell: an idle tick then costs a reading and the taskbar check.
+  // the shell: an idle tick then costs a reading and the taskbar check. A changed tip goes in the
+  // component's whole record, picture included, as every change of the icon does.
   const TrayContent content{static_cast<int>(look.picture), TrayDigits(FreeBytes)};
   const bool newPicture = !(content == ShownTrayContent) || !ComposedIcon;
   HICON picture = ComposedIcon.Get();

@@ -30,10 +30,10 @@ void TfrmRamsweep::RegularFreeUpCheck() {
 
 void TfrmRamsweep::TimerCriticalTimer() {
   // A critical amount that is no number changes nothing.
-  const auto critical = ParseThousands(Text(txtCritical));
+  const auto critical = ParseThousands(TickText(txtCritical));
   if (!critical) return;
   const std::uint64_t freeKB = ReadMemory().AvailablePhysical / 1024;
-  if (m_critical.Tick(freeKB, *critical, Position(udsec))) CriticalFreeUpCheck();
+  if (m_critical.Tick(freeKB, *critical, TickPosition(udsec, Edit7))) CriticalFreeUpCheck();
 }
 
 void TfrmRamsweep::CriticalFreeUpCheck() {

@@ -221,6 +221,8 @@ LRESULT TfrmRamsweep::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 void TfrmRamsweep::OnCommand(int id, int code, HWND control) {
+  // An edit's text changed, by the user or by any program: the ticks read it again.
+  if (control && code == EN_CHANGE) ForgetTickValue(static_cast<ControlId>(id));
   // the Free-and-Run entries and "&Manage Entries", chosen from the tray menu
   if (!control && FreeAndRunCommand(id)) return;
   switch (id) {
@@ -338,6 +340,30 @@ std::string TfrmRamsweep::Text(ControlId id) const {
 }
 
 void TfrmRamsweep::SetText(ControlId id, const std::string& text) { SetWindowTextA(Control(id), text.c_str()); }
+
+std::string TfrmRamsweep::TickText(ControlId edit) const {
+  const HWND control = Control(edit);
+  const auto known = m_tickTexts.find(static_cast<int>(edit));
+  if (known != m_tickTexts.end() && known->second.first == control) return known->second.second;
+  std::string text = Text(edit);
+  m_tickTexts[static_cast<int>(edit)] = {control, text};
+  return text;
+}
+
+int TfrmRamsweep::TickPosition(ControlId upDown, ControlId buddy) const {
+  // the up-down's position is its buddy's number, so the buddy's EN_CHANGE says when it moves
+  const HWND control = Control(buddy);
+  const auto known = m_tickPositions.find(static_cast<int>(buddy));
+  if (known != m_tickPositions.end() && known->second.first == control) return known->second.second;
+  const int position = Position(upDown);
+  m_tickPositions[static_cast<int>(buddy)] = {control, position};
+  return position;
+}
+
+void TfrmRamsweep::ForgetTickValue(ControlId edit) {
+  m_tickTexts.erase(static_cast<int>(edit));
+  m_tickPositions.erase(static_cast<int>(edit));
+}
 
 void TfrmRamsweep::Enable(ControlId id, bool enabled) { EnableWindow(Control(id), enabled); }
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "display/StatusDisplay.h"
@@ -126,6 +127,8 @@ class TfrmRamsweep final {
   TmdURLLabel& LinkLabel(int index) const { return *m_linkLabels[index == 0 ? 0 : 1]; }
   // Reads the free memory again and shows it in the tray icon.
   void RefreshMemoryReading();
+  // The digits drawn into a copy of `base` with the digit font; nullptr when that cannot be done.
+  HICON ComposeTrayIcon(HICON base, const std::string& digits, int centreRow);
 
  private:
   TfrmRamsweep(const uRegistry& registry, Options options);
@@ -145,6 +148,12 @@ class TfrmRamsweep final {
   void SetPosition(ControlId id, int position);
   std::string Text(ControlId id) const;
   void SetText(ControlId id, const std::string& text);
+  // The edits the timers read on every tick (the thresholds, the critical seconds), read once and
+  // kept until the edit reports a change: an edit an up-down has subclassed costs the window server
+  // several calls on every read.
+  std::string TickText(ControlId edit) const;
+  int TickPosition(ControlId upDown, ControlId buddy) const;
+  void ForgetTickValue(ControlId edit);
   void Enable(ControlId id, bool enabled);
 
   // ---- MainWindowCreation.cpp: creation and page layout ----
@@ -228,7 +237,6 @@ class TfrmRamsweep final {
   // Follows the system's small-icon size: the pictures and digit fonts of that size.
   void ApplyTraySize();
   void UpdateStatusDisplay();
-  HICON ComposeTrayIcon(HICON base, const std::string& digits, int centreRow);
   HFONT DigitFont(const std::string& text, HDC dc);
   void Timer1Timer();
   void TrackBar1Change();
@@ -267,6 +275,9 @@ class TfrmRamsweep final {
 
   HWND m_window = nullptr;
   mutable std::unordered_map<int, HWND> m_controls;  // by control id, see Control
+  // By the edit's id, with the edit they were read from: its text, or its up-down's position.
+  mutable std::unordered_map<int, std::pair<HWND, std::string>> m_tickTexts;
+  mutable std::unordered_map<int, std::pair<HWND, int>> m_tickPositions;
   const uRegistry& m_registry;
   Options m_options;
   std::string m_decimalSeparator = ".";

@@ -24,7 +24,7 @@ class FakeNotificationArea {
     HWND window;
     UINT id;
     std::string tip;  // empty when the record carries none
-    UINT flags = 0;
+    UINT flags = 0;  // which fields the record carries (NIF_ICON, NIF_TIP, ...)
     // the balloon's fields: empty (and 0) when the record is too short to carry them
     std::string info;
     std::string infoTitle;
@@ -85,9 +85,8 @@ class FakeNotificationArea {
     if (data.cbData >= kTipOffset && data.lpData) {
       const auto* bytes = static_cast<const std::uint8_t*>(data.lpData);
       std::memcpy(&call.id, bytes + 4, sizeof call.id);
-      UINT flags = 0;
+      UINT& flags = call.flags;
       std::memcpy(&flags, bytes + 8, sizeof flags);
-      call.flags = flags;
       if ((flags & NIF_TIP) && data.cbData >= kTipOffset + 2 * kTipChars) {
         call.tip = Utf16At(bytes, data.cbData, kTipOffset, kTipChars);
       }

@@ -25,6 +25,7 @@
 #include "shell/MemoryRegistry.h"
 #include "shell/Messages.h"
 #include "shell/SettingsKey.h"
+#include "shell/win32/MainWindowInternals.h"
 #include "shell/win32/ProgramPath.h"
 #include "shell/win32/TfrmRamsweep.h"
 #include "shell/win32/Win32Registry.h"
@@ -942,6 +943,48 @@ TEST_F(AutomaticFreeUps, CriticalTicksCountButStartNothingWithBackgroundActivity
   // unticking the critical free-up stops its timer and the count
   SendMessageA(Item(chkCritical), BM_SETCHECK, BST_UNCHECKED, 0);
   Click(chkCritical);
+  EXPECT_EQ(window.CriticalCount(), 0);
+}
+
+// The critical timer reads the amount and the seconds once and keeps them; a change made to either
+// edit, by the program or from outside, is what the next tick uses.
+TEST_F(AutomaticFreeUps, CriticalTimerFollowsAChangedAmount) {
+  Store("Background", 1);
+  Store("CriticalSeconds", 1);
+  Store("CriticalAmount", 3);
+  Store("IdleCritical", 0);
+  TfrmRamsweep& window = OpenWithClock();
+  auto criticalTick = [&] { SendMessageA(window.Handle(), WM_TIMER, win32::kTimerCritical, 0); };
+  for (int i = 0; i < 3; ++i) criticalTick();
+  EXPECT_EQ(window.CriticalCount(), 0) << "500 KB is never reached";
+  SetWindowTextA(Item(txtCritical), "2.000.000.000");
+  criticalTick();
+  EXPECT_EQ(window.CriticalCount(), 1);
+  criticalTick();
+  ASSERT_EQ(started.size(), 1u) << "the second low tick starts it";
+  EXPECT_EQ(started[0].AmountMB, 6);
+  // and back down: no longer low
+  SetWindowTextA(Item(txtCritical), "500");
+  criticalTick();
+  EXPECT_EQ(window.CriticalCount(), 0);
+}
+
+TEST_F(AutomaticFreeUps, CriticalTimerFollowsChangedSeconds) {
+  Store("CriticalRAM 4.1", 2000000000);
+  Store("Background", 1);
+  Store("CriticalSeconds", 3600);
+  Store("IdleCritical", 0);
+  TfrmRamsweep& window = OpenWithClock();
+  auto criticalTick = [&] { SendMessageA(window.Handle(), WM_TIMER, win32::kTimerCritical, 0); };
+  criticalTick();
+  criticalTick();
+  EXPECT_EQ(window.CriticalCount(), 2);
+  EXPECT_TRUE(started.empty());
+  // the up-down set as a settings load sets it: its buddy edit shows the new number
+  SendMessageA(Item(udsec), UDM_SETPOS32, 0, 1);
+  ASSERT_EQ(WindowText(Item(Edit7)), "1");
+  criticalTick();
+  EXPECT_EQ(started.size(), 1u) << "three low ticks are more than one second";
   EXPECT_EQ(window.CriticalCount(), 0);
 }
 

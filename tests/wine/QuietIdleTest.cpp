@@ -82,6 +82,7 @@ struct UpdateCase {
   std::function<void(QuietIdle&, TfrmRamsweep&)> change;
   int composes;
   std::size_t shellChanges;
+  std::size_t picturesSent;  // changes that hand the shell a picture: each one, in the whole record
   int captionSets;
 };
 void PrintTo(const UpdateCase& c, std::ostream* os) { *os << c.name; }
@@ -105,6 +106,14 @@ TEST_P(QuietIdleUpdates, OnlyAChangeIsComposedSentOrWritten) {
   Tick();
   EXPECT_EQ(composes, GetParam().composes);
   EXPECT_EQ(area->Count(NIM_MODIFY), GetParam().shellChanges);
+  std::size_t pictures = 0;
+  for (const FakeNotificationArea::Call& call : area->Calls()) {
+    if (call.message != NIM_MODIFY) continue;
+    // the component's record with every field, whatever changed
+    EXPECT_EQ(call.flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+    if (call.flags & NIF_ICON) ++pictures;
+  }
+  EXPECT_EQ(pictures, GetParam().picturesSent);
   EXPECT_EQ(g_captionSets, GetParam().captionSets);
   EXPECT_EQ(area->Count(NIM_ADD), 0u) << "the same taskbar: nothing to add";
   if (GetParam().composes == 0) {
@@ -132,19 +141,19 @@ TEST_P(QuietIdleUpdates, OnlyAChangeIsComposedSentOrWritten) {
 INSTANTIATE_TEST_SUITE_P(
     Table, QuietIdleUpdates,
     ::testing::Values(
-        UpdateCase{"NothingChanged", [](QuietIdle&, TfrmRamsweep&) {}, 0, 0, 0},
+        UpdateCase{"NothingChanged", [](QuietIdle&, TfrmRamsweep&) {}, 0, 0, 0, 0},
         // 3000.0 to 3000.1 MB: the tip and caption change, the digits "3000" do not
         UpdateCase{"TipOnly",
                    [](QuietIdle& base, TfrmRamsweep&) { static_cast<QuietIdleUpdates&>(base).Free() += kMB / 10; }, 0,
-                   1, 1},
+                   1, 1, 1},
         UpdateCase{"Digits",
                    [](QuietIdle& base, TfrmRamsweep&) { static_cast<QuietIdleUpdates&>(base).Free() += 5 * kMB; }, 1, 1,
-                   1},
+                   1, 1},
         UpdateCase{"ColourState",
                    [](QuietIdle& base, TfrmRamsweep&) {
                      SetWindowTextA(static_cast<QuietIdleUpdates&>(base).ItemOf(txtYellow), "2.000.000.000");
                    },
-                   1, 1, 0},
+                   1, 1, 1, 0},
         // the same state and digits drawn on the pictures loaded anew
         UpdateCase{"PicturesReloaded",
                    [](QuietIdle& base, TfrmRamsweep&) {
@@ -152,14 +161,30 @@ INSTANTIATE_TEST_SUITE_P(
                      SendMessageA(updates.ItemOf(chkBackground), BM_SETCHECK, BST_CHECKED, 0);
                      updates.ClickOn(chkBackground);
                    },
-                   1, 1, 0},
+                   1, 1, 1, 0},
         // every progress message shows at once, hidden or not; the work pictures alternate
         UpdateCase{"FreeUpPass",
                    [](QuietIdle&, TfrmRamsweep& w) {
                      w.StartFreeUp(1, 3, 0, 0);
                      SendMessageA(w.Handle(), WM_FREEUP_PASS, 1, 0);
                    },
-                   2, 2, 1}));
+                   2, 2, 2, 1}));
+
+TEST_F(QuietIdle, ASteadyTickStillChecksTheTaskbar) {
+  TfrmRamsweep& window = OpenWithIcon();
+  for (int i = 0; i < 3; ++i) Tick();
+  composes = 0;
+  // a new taskbar, as after the shell restarted, while nothing else changes
+  area.reset();
+  area = std::make_unique<FakeNotificationArea>();
+  ASSERT_TRUE(area->InFront());
+  Tick();
+  EXPECT_EQ(area->Count(NIM_ADD), 1u);
+  EXPECT_TRUE(area->Shows(window.Tray().CallbackWindow()));
+  ASSERT_FALSE(area->Calls().empty());
+  EXPECT_EQ(area->Calls().front().tip, window.Tray().Hint) << "the whole record goes to the new taskbar";
+  EXPECT_EQ(composes, 0) << "the picture in place goes with it";
+}
 
 TEST_F(QuietIdle, WorkPicturesAlternateOnEveryUpdate) {
   TfrmRamsweep& window = OpenWithIcon();
