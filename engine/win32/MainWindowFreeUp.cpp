@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <string_view>
 #include <utility>
 
@@ -37,8 +36,12 @@ std::string ShortTimeOfDay(const CivilTime& at) {
       1) {
     return text.data();
   }
-  std::snprintf(text.data(), text.size(), "%02d:%02d", at.hour % 100, at.minute % 100);
-  return text.data();
+  // by hand: the C library's formatted printing would bring its whole floating-point part along
+  const auto twoDigits = [](int value) {
+    value = (value % 100 + 100) % 100;
+    return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+  };
+  return twoDigits(at.hour) + ":" + twoDigits(at.minute);
 }
 
 }  // namespace
@@ -112,9 +115,7 @@ std::optional<FreeUpResult> TfrmRamsweep::RecordFreeUpResult() {
   result.freeBefore = running.freeBefore;
   result.freeAfter = ReadMemory().AvailablePhysical;
   if (running.ranPasses) {
-    const auto elapsed = std::chrono::steady_clock::now() - running.firstPass;
-    result.milliseconds = static_cast<std::uint64_t>(
-        std::max<std::int64_t>(0, std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+    result.milliseconds = GetTickCount64() - running.firstPassTick;
   }
   result.endedAt = m_options.now();
   return result;
@@ -152,7 +153,7 @@ void TfrmRamsweep::OnFreeUpPass(WPARAM pass) {
   if (pass == 0 && m_running && !m_running->ranPasses) {
     m_running->ranPasses = true;
     m_running->freeBefore = ReadMemory().AvailablePhysical;
-    m_running->firstPass = std::chrono::steady_clock::now();
+    m_running->firstPassTick = GetTickCount64();
   }
   CurrentPass = static_cast<std::int32_t>(pass);
   UpdateStatusCaption();

@@ -348,7 +348,8 @@ class TfrmRamsweep final {
     FreeUpKind kind;
     bool ranPasses = false;
     std::uint64_t freeBefore = 0;  // as its first pass began
-    std::chrono::steady_clock::time_point firstPass{};
+    // the system's millisecond count (the C++ clocks would bring the threads library's clocks along)
+    ULONGLONG firstPassTick = 0;
   };
   // A free-up started without naming what asked for it counts as one of the command line's.
   static constexpr FreeUpKind kUnnamedFreeUp = FreeUpKind::CommandLine;
