@@ -240,21 +240,7 @@ TEST_F(Dpi, PictureOfEveryPage) {
   SetWindowPos(form->Handle(), HWND_TOPMOST, 20, 20, 0, 0, SWP_NOSIZE);
   for (int page = 0; page < kPageCount; ++page) {
     ShowPageNumber(page);
-    const auto picture = CaptureWindow(form->Handle());
-    ASSERT_TRUE(picture) << kPageCaptions[page];
-    RECT frame{};
-    GetWindowRect(form->Handle(), &frame);
-    EXPECT_EQ(picture->width, frame.right - frame.left) << kPageCaptions[page];
-    EXPECT_EQ(picture->height, frame.bottom - frame.top) << kPageCaptions[page];
-    // every control the page shows is drawn where it stands
-    for (const ControlRow& row : MainWindowControls()) {
-      const HWND control = Item(row.id);
-      if (static_cast<int>(row.page) != page || !IsWindowVisible(control)) continue;
-      RECT bounds{};
-      GetWindowRect(control, &bounds);
-      OffsetRect(&bounds, -frame.left, -frame.top);
-      EXPECT_FALSE(IsFlat(*picture, bounds)) << kPageCaptions[page] << ": control " << row.id << " is not drawn";
-    }
+    ExpectPageDrawn(page, kPageCaptions[page]);
     const std::string path =
         PictureFolder() + Name("page-" + std::to_string(page + 1) + "-" + std::string(kPageCaptions[page]));
     EXPECT_TRUE(SaveWindowPicture(form->Handle(), path)) << path;

@@ -13,6 +13,7 @@
 
 #include "shell/Messages.h"
 #include "shell/SettingsKey.h"
+#include "shell/win32/MainWindowLayout.h"
 #include "shell/win32/TfrmRamsweep.h"
 #include "shell/win32/Win32Registry.h"
 #include "wine/WineTestSupport.h"
@@ -97,6 +98,25 @@ class MainWindow : public ::testing::Test {
     const HWND window = form->Handle();
     SendMessageA(window, WM_CLOSE, 0, 0);
     return !IsWindow(window);
+  }
+  // The window as the screen shows it on `page`: its whole frame, and every control the page shows
+  // drawn where it stands, so none of their rectangles is one flat colour (as on a blank picture or
+  // on another page's body).
+  void ExpectPageDrawn(int page, const std::string& caption) {
+    const auto picture = CaptureWindow(form->Handle());
+    ASSERT_TRUE(picture) << caption;
+    RECT frame{};
+    GetWindowRect(form->Handle(), &frame);
+    EXPECT_EQ(picture->width, frame.right - frame.left) << caption;
+    EXPECT_EQ(picture->height, frame.bottom - frame.top) << caption;
+    for (const ControlRow& row : MainWindowControls()) {
+      const HWND control = Item(row.id);
+      if (static_cast<int>(row.page) != page || !IsWindowVisible(control)) continue;
+      RECT bounds{};
+      GetWindowRect(control, &bounds);
+      OffsetRect(&bounds, -frame.left, -frame.top);
+      EXPECT_FALSE(IsFlat(*picture, bounds)) << caption << ": control " << row.id << " is not drawn";
+    }
   }
 
   std::unique_ptr<TfrmRamsweep> form;

@@ -819,22 +819,8 @@ TEST_F(MainWindow, PictureOfEveryPage) {
     NMHDR change{Item(PageControl1), static_cast<UINT_PTR>(PageControl1), static_cast<UINT>(TCN_SELCHANGE)};
     SendMessageA(window.Handle(), WM_NOTIFY, PageControl1, reinterpret_cast<LPARAM>(&change));
     RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const auto picture = CaptureWindow(window.Handle());
-    ASSERT_TRUE(picture) << kPageCaptions[page];
-    RECT frame{};
-    GetWindowRect(window.Handle(), &frame);
-    EXPECT_EQ(picture->width, frame.right - frame.left) << kPageCaptions[page];
-    EXPECT_EQ(picture->height, frame.bottom - frame.top) << kPageCaptions[page];
-    // the page it is named after: every control that page shows is drawn where it stands, so none
-    // of their rectangles is one flat colour (as on a blank picture or on another page's body)
-    for (const ControlRow& row : MainWindowControls()) {
-      const HWND control = Item(row.id);
-      if (static_cast<int>(row.page) != page || !IsWindowVisible(control)) continue;
-      RECT bounds{};
-      GetWindowRect(control, &bounds);
-      OffsetRect(&bounds, -frame.left, -frame.top);
-      EXPECT_FALSE(IsFlat(*picture, bounds)) << kPageCaptions[page] << ": control " << row.id << " is not drawn";
-    }
+    // the page it is named after
+    ExpectPageDrawn(page, kPageCaptions[page]);
     const std::string path = folder + "page-" + std::to_string(page + 1) + "-" + kPageCaptions[page] + ".bmp";
     EXPECT_TRUE(SaveWindowPicture(window.Handle(), path)) << path;
   }
