@@ -141,10 +141,14 @@ void FreeAndRunList::SaveFreeAndRunList() {
   }
 }
 
-void FreeAndRunList::AddFreeAndRunEntry(std::int32_t amountIndex, std::string_view path, std::string_view menuText) {
-  LoadFreeAndRunList();
+void FreeAndRunList::InsertEntry(std::int32_t amountIndex, std::string_view path, std::string_view menuText) {
   m_items.emplace_back(std::string(menuText), TFreeAndRunObject{std::string(path), ValidAmountIndex(amountIndex)});
   Sort();
+}
+
+void FreeAndRunList::AddFreeAndRunEntry(std::int32_t amountIndex, std::string_view path, std::string_view menuText) {
+  LoadFreeAndRunList();
+  InsertEntry(amountIndex, path, menuText);
   m_menuDirty = true;
   SaveFreeAndRunList();
 }
@@ -162,8 +166,7 @@ void FreeAndRunList::ReplaceFreeAndRunEntry(std::int32_t position, std::int32_t 
   LoadFreeAndRunList();
   if (position < 0 || position >= Count()) return;
   m_items.erase(m_items.begin() + position);
-  m_items.emplace_back(std::string(menuText), TFreeAndRunObject{std::string(path), ValidAmountIndex(amountIndex)});
-  Sort();
+  InsertEntry(amountIndex, path, menuText);
   m_menuDirty = true;
   SaveFreeAndRunList();
 }

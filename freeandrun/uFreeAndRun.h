@@ -89,6 +89,8 @@ class FreeAndRunList {
   const std::string& KeyPath() const { return m_keyPath; }
 
  private:
+  // Appends the entry in memory and sorts; nothing is saved.
+  void InsertEntry(std::int32_t amountIndex, std::string_view path, std::string_view menuText);
   void WriteEntry(const std::string& number, const std::pair<std::string, TFreeAndRunObject>& item) const;
   void DeleteEntryValues(const std::string& number) const;
 

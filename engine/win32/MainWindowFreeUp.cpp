@@ -67,9 +67,8 @@ void TfrmRamsweep::ApplyCommandLine() {
 
 void TfrmRamsweep::StartFreeUpFor(FreeUpKind kind, std::int32_t AmountMB, std::int32_t MaxPasses,
                                   std::int32_t Countdown, std::int32_t IdleMode) {
-  m_startingKind = kind;
+  m_startingKind = kind;  // StartFreeUp takes it and leaves the unnamed kind behind
   StartFreeUp(AmountMB, MaxPasses, Countdown, IdleMode);
-  m_startingKind = kUnnamedFreeUp;
 }
 
 void TfrmRamsweep::StartFreeUp(std::int32_t AmountMB, std::int32_t MaxPasses, std::int32_t Countdown,

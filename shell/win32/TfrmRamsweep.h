@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>

@@ -6,7 +6,7 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
-#include <memory>
+#include <iterator>
 #include <mutex>
 
 namespace rsw::test {
@@ -268,13 +268,6 @@ DebuggedStart StartDebugged(const char* application, std::string commandLine, co
   result.processId = context.info.dwProcessId;
   result.debugger = thread;
   return result;
-}
-
-void EndDebugger(DebuggedStart& start, DWORD limitMs) {
-  if (!start.debugger) return;
-  WaitForSingleObject(start.debugger, limitMs);
-  CloseHandle(start.debugger);
-  start.debugger = nullptr;
 }
 
 }  // namespace rsw::test

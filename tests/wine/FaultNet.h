@@ -38,17 +38,15 @@ bool WatchingFaults();
 const char* FaultName(DWORD code);
 
 // Starts `commandLine` as a process debugged by a thread of its own, with every process it starts
-// in turn, until the process ends (the others are let go then). Returns the process handle (the
-// caller owns it) and its id, or nullptr when it could not start. The thread ends by itself; the
-// returned watcher is joined by WaitForDebugger.
+// in turn, until the process ends (the others are let go then). Returns the process handle and the
+// debugging thread, both the caller's to close, and the process id; nullptr handles when it could
+// not start. The thread ends by itself once the process has ended and every fault is noted.
 struct DebuggedStart {
   HANDLE process = nullptr;
   DWORD processId = 0;
-  HANDLE debugger = nullptr;  // the debugging thread; closed by EndDebugger
+  HANDLE debugger = nullptr;
 };
 DebuggedStart StartDebugged(const char* application, std::string commandLine, const char* directory,
                             const STARTUPINFOA& startup);
-// Waits for the debugging thread (the process must have ended or be about to) and closes it.
-void EndDebugger(DebuggedStart& start, DWORD limitMs = 10000);
 
 }  // namespace rsw::test
