@@ -291,23 +291,12 @@ TEST_F(Dpi, DpiChangedWithoutARectangleKeepsThePlace) {
   ExpectLayoutAt(96);
 }
 
-// The opaque pixels of an icon's mask, top row first.
+// The opaque pixels of an icon's mask, top row first; none when it cannot be read.
 std::vector<bool> OpaquePixels(HICON icon, int size) {
-  ICONINFO info{};
-  if (!icon || !GetIconInfo(icon, &info)) return {};
-  win32::ScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
-  BITMAPINFO header{};
-  header.bmiHeader.biSize = sizeof header.bmiHeader;
-  header.bmiHeader.biWidth = size;
-  header.bmiHeader.biHeight = -size;
-  header.bmiHeader.biPlanes = 1;
-  header.bmiHeader.biBitCount = 32;
-  std::vector<std::uint32_t> bits(static_cast<std::size_t>(size * size));
-  const HDC screen = GetDC(nullptr);
-  GetDIBits(screen, mask.Get(), 0, static_cast<UINT>(size), bits.data(), &header, DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
-  std::vector<bool> opaque(bits.size());
-  for (std::size_t i = 0; i < bits.size(); ++i) opaque[i] = (bits[i] & 0xFFFFFF) == 0;
+  const auto bits = ReadIconPixels(icon, size);
+  if (!bits) return {};
+  std::vector<bool> opaque(bits->mask.size());
+  for (std::size_t i = 0; i < opaque.size(); ++i) opaque[i] = (bits->mask[i] & 0xFFFFFF) == 0;
   return opaque;
 }
 
@@ -352,6 +341,7 @@ TEST_F(Dpi, TrayPictureAtTheSmallIconSizeWithTheDigitsInItsFreeRows) {
   ASSERT_EQ(IconSize(base.Get()).cx, size) << "the icon file holds a picture of this size";
   const std::vector<bool> before = OpaquePixels(base.Get(), size);
   const std::vector<bool> after = OpaquePixels(composed, size);
+  ASSERT_EQ(before.size(), static_cast<std::size_t>(size * size)) << "the base picture read";
   ASSERT_EQ(after.size(), before.size());
   const TrayDigitMetrics& metrics = TrayDigitMetricsFor(size);
   int top = size, bottom = -1, left = size, right = -1;

@@ -228,9 +228,9 @@ bool IsFlat(const ScreenCapture& picture, const RECT& area) {
   return true;
 }
 
-bool ShowsIcon(const ScreenCapture& picture, HICON icon, int size) {
+std::optional<IconPixels> ReadIconPixels(HICON icon, int size) {
   ICONINFO info{};
-  if (size <= 0 || !icon || !GetIconInfo(icon, &info)) return false;
+  if (size <= 0 || !icon || !GetIconInfo(icon, &info)) return std::nullopt;
   win32::ScopedBitmap mask(info.hbmMask), colour(info.hbmColor);
   BITMAPINFO header{};
   header.bmiHeader.biSize = sizeof header.bmiHeader;
@@ -239,14 +239,23 @@ bool ShowsIcon(const ScreenCapture& picture, HICON icon, int size) {
   header.bmiHeader.biPlanes = 1;
   header.bmiHeader.biBitCount = 32;
   const auto pixels = static_cast<std::size_t>(size) * static_cast<std::size_t>(size);
-  std::vector<std::uint32_t> colourBits(pixels), maskBits(pixels);
+  IconPixels bits{std::vector<std::uint32_t>(pixels), std::vector<std::uint32_t>(pixels)};
   const HDC screen = GetDC(nullptr);
   const bool read =
       colour &&
-      GetDIBits(screen, colour.Get(), 0, static_cast<UINT>(size), colourBits.data(), &header, DIB_RGB_COLORS) == size &&
-      GetDIBits(screen, mask.Get(), 0, static_cast<UINT>(size), maskBits.data(), &header, DIB_RGB_COLORS) == size;
+      GetDIBits(screen, colour.Get(), 0, static_cast<UINT>(size), bits.colour.data(), &header, DIB_RGB_COLORS) ==
+          size &&
+      GetDIBits(screen, mask.Get(), 0, static_cast<UINT>(size), bits.mask.data(), &header, DIB_RGB_COLORS) == size;
   ReleaseDC(nullptr, screen);
-  if (!read) return false;
+  if (!read) return std::nullopt;
+  return bits;
+}
+
+bool ShowsIcon(const ScreenCapture& picture, HICON icon, int size) {
+  const auto bits = ReadIconPixels(icon, size);
+  if (!bits) return false;
+  const std::vector<std::uint32_t>& colourBits = bits->colour;
+  const std::vector<std::uint32_t>& maskBits = bits->mask;
   std::vector<std::pair<std::size_t, std::uint32_t>> opaque;  // offset in the picture's rows, colour
   for (int y = 0; y < size; ++y) {
     for (int x = 0; x < size; ++x) {

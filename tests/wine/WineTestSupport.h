@@ -71,6 +71,14 @@ bool SaveWindowPicture(HWND window, const std::string& path);
 // is not drawn (a blank picture, or another page's body where it should stand).
 bool IsFlat(const ScreenCapture& picture, const RECT& area);
 
+// An icon's colour and mask pixels read at `size` by `size`, 32-bit, top row first; nothing when
+// the icon cannot be read. A mask pixel of 0 is opaque.
+struct IconPixels {
+  std::vector<std::uint32_t> colour;
+  std::vector<std::uint32_t> mask;
+};
+std::optional<IconPixels> ReadIconPixels(HICON icon, int size);
+
 // Whether the picture shows `icon` drawn at `size` by `size` pixels somewhere: every opaque pixel
 // of the icon in its own colour.
 bool ShowsIcon(const ScreenCapture& picture, HICON icon, int size);
